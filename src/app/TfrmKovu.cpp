@@ -1,0 +1,372 @@
+#include "app/TfrmKovu.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTabWidget>
+
+#include "data/PictureStore.h"
+#include "data/Settings.h"
+#include "editor/EditorPage.h"
+#include "pictures/ConfirmPanel.h"
+#include "pictures/PicturePage.h"
+#include "platform/ErrorHandler.h"
+#include "platform/Errors.h"
+#include "practice/ConditionsPanel.h"
+#include "practice/PracticePanel.h"
+#include "tools/HelpPanel.h"
+
+namespace kovu {
+
+namespace {
+
+QImage formPicture(const QString& name) {
+    QImage img(QStringLiteral(":/form/") + name);
+    return img;
+}
+
+}  // namespace
+
+TfrmKovu::TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_ctx{platform, m_state, m_db, *this} {
+    setObjectName("frmKovu");
+    QString folder = QDir::cleanPath(exeFolder);
+    if (!folder.endsWith('/')) folder += '/';
+    m_state.ExeFolder = folder;
+    setDefaultErrorDialogs(&platform.dialogs());
+    buildMainScreen();
+    // Constructed at its design size: outer width 800, client area 792 x 566.
+    m_width = 800;
+    m_height = 600;
+    applyFormSize();
+    FormCreate();
+}
+
+TfrmKovu::~TfrmKovu() { m_db.con1.close(); }
+
+void TfrmKovu::buildMainScreen() {
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
+    setMouseTracking(true);
+    setWindowIcon(QIcon(QPixmap::fromImage(formPicture("kovu.png"))));
+
+    bveAn = makeControl<TBevel>(this, "bveAn", 1, 1, 630, 41);
+    imgBt = makeControl<TImage>(this, "imgBt", 23, 4, 250, 34);
+    imgBt->setTransparent(true);
+    imgBt->setPicture(formPicture("imgBt.png"));
+    imgSs = makeControl<TImage>(this, "imgSs", 309, 4, 34, 34);
+    imgPy = makeControl<TImage>(this, "imgPy", 359, 4, 34, 34);
+    imgYy = makeControl<TImage>(this, "imgYy", 409, 4, 34, 34);
+    imgSz = makeControl<TImage>(this, "imgSz", 459, 4, 34, 34);
+    imgBz = makeControl<TImage>(this, "imgBz", 510, 4, 34, 34);
+    imgGb = makeControl<TImage>(this, "imgGb", 580, 4, 34, 34);
+    imgGb->setPicture(formPicture("imgGb.png"));
+    bev1 = makeControl<TBevel>(this, "bev1", 308, 3, 36, 36);
+    bev1->hide();
+    imgFm = makeControl<TImage>(this, "imgFm", 3, 44, 628, 382);
+    imgFm->setStretch(true);
+    imgFm->setPicture(formPicture("imgFm.jpg"));
+
+    panTj = new ConditionsPanel(m_ctx, this);
+    pagSz = new QTabWidget(this);
+    pagSz->setObjectName("pagSz");
+    pagSz->setGeometry(641, 44, 630, 388);
+    tasTp = new PicturePage(m_ctx, pagSz);
+    tasLr = new EditorPage(m_ctx, pagSz);
+    pagSz->addTab(tasTp, "图片及压缩数据库");
+    pagSz->addTab(tasLr, "录入生字单词");
+    pagSz->hide();
+    panBz = new HelpPanel(m_ctx, this);
+    pan1 = new PracticePanel(m_ctx, this);
+    panZc = new ConfirmPanel(m_ctx, this);
+
+    sta1 = new TStatusBar(this);
+    sta1->setObjectName("sta1");
+    sta1->setPanelCount(5);
+    const int widths[] = {90, 300, 135, 35, 100};
+    for (int i = 0; i < 5; ++i) sta1->setPanelWidth(i, widths[i]);
+    sta1->setPanelText(0, " Kovu软件");
+
+    tmr1 = new QTimer(this);
+    tmr1->setObjectName("tmr1");
+    tmr1->setInterval(1000);
+    connect(tmr1, &QTimer::timeout, this, guarded([this] { tmr1Timer(); }));
+    tmr1->start();
+
+    // The six buttons of the bar: click, hover frame and press feedback.
+    const QList<TImage*> bar = {imgSs, imgPy, imgYy, imgSz, imgBz, imgGb};
+    for (TImage* b : bar) {
+        connect(b, &TImage::mouseMoved, this, [this, b] {
+            bev1->move(b->x() - 1, bev1->y());
+            bev1->show();
+            bev1->raise();
+        });
+        connect(b, &TImage::mousePressed, this, [this] { bev1->setRaised(false); });
+        connect(b, &TImage::mouseReleased, this, [this] { bev1->setRaised(true); });
+    }
+    connect(imgSs, &TImage::clicked, this, guarded([this] { imgSsClick(); }));
+    connect(imgPy, &TImage::clicked, this, guarded([this] { imgPyClick(); }));
+    connect(imgYy, &TImage::clicked, this, guarded([this] { imgYyClick(); }));
+    connect(imgSz, &TImage::clicked, this, guarded([this] { imgSzClick(); }));
+    connect(imgBz, &TImage::clicked, this, guarded([this] { imgBzClick(); }));
+    connect(imgGb, &TImage::clicked, this, guarded([this] { imgGbClick(); }));
+    for (QWidget* w : QList<QWidget*>{imgBt, imgFm, panTj, panTj->panPy, panTj->panSs}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    connect(imgBt, &TImage::mouseMoved, bev1, &QWidget::hide);
+    connect(imgFm, &TImage::mouseMoved, bev1, &QWidget::hide);
+
+    // A check box's click handler also runs when the program changes its state.
+    connect(panTj->chkPm, &QCheckBox::toggled, this, guarded([this](bool) { chkPmClick(); }));
+}
+
+void TfrmKovu::FormCreate() {
+    // 1. The caption allowance of the system's window frames.
+    m_state.CaptionAllowance = m_platform.osMajorVersion() == 5 ? 0 : 8;
+    // 2. Design geometry, with the form still at its design size.
+    RecordDesignGeometry();
+    // 3. The main screen's size.
+    setFormSize(640, 480);
+    m_state.LayoutWidth = 640;
+    // 4. ExeFolder was taken when the form was constructed.
+    // 5. The database.
+    try {
+        m_db.con1.open(m_state.ExeFolder + kDatabaseFileName, kDatabasePassword);
+    } catch (const KovuError&) {
+        m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
+        panZc->hide();
+        return;
+    }
+    // 6. The settings row.
+    runGuarded([this] {
+        openSettingsRow(m_db.aquSb);
+        const bool fit = m_db.aquSb.boolean("自动适应屏幕");
+        m_db.aquSb.close();
+        // Changing the check box runs chkPmClick, as a click does.
+        panTj->chkPm->setChecked(fit);
+        setWindowTitle(kWindowCaption);
+    });
+    m_db.aquSb.close();
+    // 7. The menu pictures: written on first start, and any one that has gone missing written again.
+    runGuarded([this] {
+        const QString folder = m_state.ExeFolder + "fzwj";
+        bool complete = QFileInfo(folder).isDir();
+        if (complete)
+            for (const MenuPictureFile& m : menuPictureFiles())
+                if (!QFileInfo::exists(folder + "/" + m.file)) complete = false;
+        if (!complete) ExtractMenuPictures(m_db.aquSb, m_state.ExeFolder, true);
+    });
+    // 8. Narrow screens always practise at the screen width.
+    if (m_platform.screenSize().width() < 800) {
+        panTj->chkPm->setChecked(true);
+        panTj->chkPm->setEnabled(false);
+    }
+    runGuarded([this] { SwitchPanel(); });
+    m_startedUp = true;
+}
+
+void TfrmKovu::RecordDesignGeometry() {
+    m_state.LayoutScale = m_width / 8;
+    pan1->RecordDesignGeometry();
+}
+
+void TfrmKovu::setFormSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+    applyFormSize();
+}
+
+void TfrmKovu::applyFormSize() {
+    const QSize client(m_width - kFrameWidth, m_height - kFrameHeight);
+    setFixedSize(client);
+    sta1->setGeometry(0, client.height() - 20, client.width(), 20);
+    sta1->raise();
+    FormResize();
+}
+
+void TfrmKovu::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    sta1->setGeometry(0, height() - 20, width(), 20);
+}
+
+void TfrmKovu::moveForm(int left, int top) { move(left, top); }
+
+void TfrmKovu::centreForm() {
+    const QSize s = m_platform.screenSize();
+    move((s.width() - m_width) / 2, (s.height() - m_height) / 2);
+}
+
+void TfrmKovu::closeForm() {
+    m_closing = true;
+    close();
+}
+
+void TfrmKovu::setStatusText(int panel, const QString& text) { sta1->setPanelText(panel, text); }
+
+QString TfrmKovu::statusText(int panel) const { return sta1->panelText(panel); }
+
+void TfrmKovu::FormResize() {
+    sta1->setPanelWidth(1, m_width - 462);
+    const int a = m_state.CaptionAllowance;
+    panBz->resize(panBz->width(), a + 386);
+    panBz->redBz->resize(panBz->redBz->width(), a + 372);
+    panTj->resize(panTj->width(), a + 384);
+    imgFm->resize(imgFm->width(), a + 382);
+    pan1->LayoutPracticePanel();
+}
+
+void TfrmKovu::SwitchPanel() {
+    const QString fz = m_state.ExeFolder + "fzwj/";
+    // 1. The five button pictures.
+    imgSs->loadFromFile(fz + "ss.bmp");
+    imgPy->loadFromFile(fz + "py.bmp");
+    imgYy->loadFromFile(fz + "yy.bmp");
+    imgSz->loadFromFile(fz + "sz.bmp");
+    imgBz->loadFromFile(fz + "bz.bmp");
+    // 2.
+    panZc->hide();
+    // 3. The button of the open panel shows the return picture.
+    const int p = m_state.CurrentPanel;
+    const QList<TImage*> buttons = {imgSs, imgPy, imgYy, imgSz, imgBz};
+    if (p >= 1 && p <= 5) buttons.at(p - 1)->loadFromFile(fz + "fh.bmp");
+    // 4. Visibility.
+    panTj->panSs->setVisible(p == 1);
+    panTj->panPy->setVisible(p == 2 || p == 3);
+    pagSz->setVisible(p == 4);
+    panBz->setVisible(p == 5);
+    panTj->setVisible(p < 4);
+    // 5. The conditions panel for the kind.
+    if (p >= 1 && p <= 3) {
+        panTj->move(2, panTj->y());
+        panTj->show();
+        panTj->raise();
+        static const char* titles[] = {"算术练习条件设置", "拼音练习条件设置", "英语练习条件设置"};
+        panTj->lblNr->setText(QString::fromUtf8(titles[p - 1]));
+        panTj->chkSd->setVisible(p == 2);
+        panTj->chkLt->setText(QStringLiteral("不显示") + (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
+        panTj->chkLt->setVisible(p == 1 || p == 3);
+        panTj->chkPx->setVisible(p == 2 || p == 3);
+        panTj->lbl03->setVisible(p == 2);
+        panTj->cboKf->setVisible(p == 2);
+        static const Qt::GlobalColor text[] = {Qt::magenta, Qt::black, Qt::blue};
+        static const Qt::GlobalColor fill[] = {Qt::green, Qt::cyan, Qt::yellow};
+        setTextColor(panTj->lblNr, text[p - 1]);
+        panTj->shpNr->setBrushColor(fill[p - 1]);
+    }
+    // 6. No panel.
+    if (p == 0) {
+        panTj->hide();
+        pagSz->hide();
+        for (int i = 1; i <= 3; ++i) setStatusText(i, QString());
+    }
+    if (p == 4) pagSz->raise();
+    if (p == 5) panBz->raise();
+    // 7.
+    setFormSize(640, 480);
+    centreForm();
+}
+
+void TfrmKovu::togglePanel(int panel) {
+    m_state.CurrentPanel = m_state.CurrentPanel == panel ? 0 : panel;
+    SwitchPanel();
+}
+
+void TfrmKovu::imgSsClick() {
+    m_state.PracticeKind = QStringLiteral("算术");
+    togglePanel(1);
+    if (m_state.CurrentPanel == 1) setStatusText(1, QStringLiteral(" 《算术练习条件设置》"));
+    panTj->panSs->move(panTj->panSs->isVisible() ? 138 : 641, panTj->panSs->y());
+}
+
+void TfrmKovu::imgPyClick() {
+    m_state.PracticeKind = QStringLiteral("拼音");
+    togglePanel(2);
+    if (m_state.CurrentPanel == 2) setStatusText(1, QStringLiteral(" 《拼音练习条件设置》"));
+}
+
+void TfrmKovu::imgYyClick() {
+    m_state.PracticeKind = QStringLiteral("英语");
+    togglePanel(3);
+    if (m_state.CurrentPanel == 3) setStatusText(1, QStringLiteral(" 《英语练习条件设置》"));
+}
+
+void TfrmKovu::imgSzClick() {
+    togglePanel(4);
+    if (!pagSz->isVisible()) {
+        pagSz->move(641, pagSz->y());
+        m_db.aquTp.close();
+        return;
+    }
+    pagSz->move(2, pagSz->y());
+    pagSz->setCurrentWidget(tasTp);
+    setStatusText(1, QStringLiteral(" 屏幕图片设置及压缩数据库"));
+}
+
+void TfrmKovu::imgBzClick() {
+    togglePanel(5);
+    if (m_state.CurrentPanel == 5) setStatusText(1, QStringLiteral(" 《软件使用说明》"));
+    panBz->move(panBz->isVisible() ? 2 : 641, panBz->y());
+}
+
+void TfrmKovu::tmr1Timer() {
+    const QDateTime now = m_platform.now();
+    static const QString days = QStringLiteral("日一二三四五六");
+    const QDate d = now.date();
+    // Qt numbers Monday 1 to Sunday 7; the weekday string starts with Sunday.
+    const QChar weekday = days.at(d.dayOfWeek() % 7);
+    setStatusText(4, QStringLiteral(" %1年%2月%3日 %4 星期%5")
+                         .arg(d.year())
+                         .arg(d.month())
+                         .arg(d.day())
+                         .arg(now.time().toString("hh:mm:ss"))
+                         .arg(weekday));
+    if (m_state.SessionStart.isValid()) {
+        qint64 secs = m_state.SessionStart.secsTo(now);
+        if (secs < 0) secs = 0;
+        setStatusText(3, QStringLiteral("累计:") + QTime(0, 0).addSecs(static_cast<int>(secs % 86400)).toString("hh:mm:ss"));
+    } else {
+        setStatusText(3, QString());
+    }
+}
+
+void TfrmKovu::chkPmClick() {
+    const bool on = panTj->chkPm->isChecked();
+    if (!m_db.con1.isOpen()) return;
+    storeSettings(m_db.aquFz, {{"自动适应屏幕", on}});
+    if (!on) m_state.LayoutScale = 100;
+}
+
+void TfrmKovu::imgGbClick() {
+    m_db.con1.close();
+    closeForm();
+}
+
+void TfrmKovu::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // Enter presses the focused button, otherwise the default button.
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        if (focused && focused != m_defaultButton && focused->isVisible() && focused->isEnabled()) {
+            focused->click();
+            return;
+        }
+        if (m_defaultButton && m_defaultButton->isVisible() && m_defaultButton->isEnabled()) {
+            m_defaultButton->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void TfrmKovu::mouseMoveEvent(QMouseEvent* e) {
+    bev1->hide();
+    QWidget::mouseMoveEvent(e);
+}
+
+bool TfrmKovu::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::MouseMove) bev1->hide();
+    return QWidget::eventFilter(o, e);
+}
+
+}  // namespace kovu

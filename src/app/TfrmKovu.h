@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "data/Shared.h"
+#include "platform/Controls.h"
+#include "platform/Platform.h"
+
+class QTabWidget;
+
+namespace kovu {
+
+class ConditionsPanel;
+class PracticePanel;
+class EditorPage;
+class PicturePage;
+class ConfirmPanel;
+class HelpPanel;
+
+inline const QString kApplicationTitle = QStringLiteral("Kovu V2.2.0");
+inline const QString kWindowCaption = QStringLiteral("Brelmont软件工作室 Kovu软件 V2.2.0");
+inline const QString kOpenFailedText = QStringLiteral("数据库密码错误，不能修改数据库密码。否则不能继续使用！");
+inline const QString kOpenFailedTitle = QStringLiteral("运行错误！");
+
+// The main form: the button bar, the front picture, the status bar with its clock, and every work
+// panel shown in place. It owns the connection and the data-access objects and wires the panels.
+class TfrmKovu : public QWidget, public FormServices {
+    Q_OBJECT
+public:
+    // Constructing the form runs FormCreate. exeFolder is where kovu.mdb and fzwj live.
+    TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent = nullptr);
+    ~TfrmKovu() override;
+
+    // FormServices
+    void setStatusText(int panel, const QString& text) override;
+    QString statusText(int panel) const override;
+    void setFormSize(int width, int height) override;
+    int formWidth() const override { return m_width; }
+    int formHeight() const override { return m_height; }
+    void moveForm(int left, int top) override;
+    void centreForm() override;
+    void closeForm() override;
+    void setDefaultButton(QAbstractButton* button) override { m_defaultButton = button; }
+    QWidget* formWidget() override { return this; }
+
+    // The frame the window adds to its client area in the design numbers.
+    static constexpr int kFrameWidth = 6;
+    static constexpr int kFrameHeight = 26;
+
+    void FormCreate();
+    void RecordDesignGeometry();
+    void SwitchPanel();
+    void FormResize();
+    void tmr1Timer();
+    void chkPmClick();
+    void imgGbClick();
+    void imgSsClick();
+    void imgPyClick();
+    void imgYyClick();
+    void imgSzClick();
+    void imgBzClick();
+
+    // Whether start-up opened the database and ran to its end.
+    bool startedUp() const { return m_startedUp; }
+
+    SharedState& state() { return m_state; }
+    DataObjects& db() { return m_db; }
+    FormContext& context() { return m_ctx; }
+    Platform& platform() { return m_platform; }
+
+    // Main-screen controls.
+    TBevel* bveAn;
+    TImage* imgBt;
+    TImage* imgSs;
+    TImage* imgPy;
+    TImage* imgYy;
+    TImage* imgSz;
+    TImage* imgBz;
+    TImage* imgGb;
+    TBevel* bev1;
+    TImage* imgFm;
+    TStatusBar* sta1;
+    QTimer* tmr1;
+
+    ConditionsPanel* panTj;
+    PracticePanel* pan1;
+    QTabWidget* pagSz;
+    PicturePage* tasTp;
+    EditorPage* tasLr;
+    HelpPanel* panBz;
+    ConfirmPanel* panZc;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildMainScreen();
+    void togglePanel(int panel);
+    void applyFormSize();
+
+    Platform& m_platform;
+    SharedState m_state;
+    DataObjects m_db;
+    FormContext m_ctx;
+    int m_width = 800;
+    int m_height = 600;
+    bool m_startedUp = false;
+    bool m_closing = false;
+    QPointer<QAbstractButton> m_defaultButton;
+};
+
+}  // namespace kovu

@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/TfrmKovu.h"
+#include "platform/Fonts.h"
+#include "platform/Platform.h"
+
+int main(int argc, char** argv) {
+    const bool hasPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (!hasPlatform && !hasDisplay) {
+        std::fprintf(stderr,
+                     "kovu: no display found. Start it on a desktop, or without one under a virtual display:\n"
+                     "      xvfb-run -a -s \"-screen 0 1024x768x24\" %s\n",
+                     argc > 0 ? argv[0] : "kovu");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kovu::kApplicationTitle);
+    kovu::installChineseFonts();
+    kovu::installChineseTranslations();
+    kovu::Platform platform;
+    kovu::TfrmKovu form(platform, QFileInfo(QCoreApplication::applicationFilePath()).absolutePath());
+    static_cast<kovu::QtDialogs&>(platform.dialogs()).setParent(&form);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kovu {
+
+// The database password of kovu.mdb, also used when the file is compacted.
+inline constexpr const char* kDatabasePassword = "pqvlmtr";
+inline constexpr const char* kDatabaseFileName = "kovu.mdb";
+
+// con1: the one connection to the practice database. It is opened once at start-up and stays open;
+// after close() the next statement reopens the same file with the same key.
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens file with key; raises KovuError when the file is missing, the key is wrong or the file
+    // is not a database. A missing file is never created.
+    void open(const QString& file, const QString& key);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const QString& file() const { return m_file; }
+    const QString& key() const { return m_key; }
+
+    // The open handle, reopening the file when the connection was closed.
+    sqlite3* handle();
+
+    // Runs one statement with bound values; returns the number of changed rows.
+    int exec(const QString& sql, const QVariantList& binds = {});
+    // First column of the first row, or an invalid variant when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& binds = {});
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_depth > 0; }
+
+    // Prepares sql and binds values; the caller finalises. Raises on error.
+    sqlite3_stmt* prepare(const QString& sql, const QVariantList& binds);
+    [[noreturn]] void raiseError(const QString& what);
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_file;
+    QString m_key;
+    int m_depth = 0;
+};
+
+// Binds values to a prepared statement: null, integer, bool, real, text, blob, date-time.
+void bindValues(sqlite3_stmt* st, const QVariantList& binds);
+// Reads column i of the current row into a variant, typed by the declared column type.
+QVariant columnValue(sqlite3_stmt* st, int i);
+
+// One transaction; rolled back unless commit() was called.
+class Transaction {
+public:
+    explicit Transaction(Connection& c) : m_c(c) { m_c.begin(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_c.rollback();
+            } catch (...) {
+            }
+        }
+    }
+    void commit() {
+        m_c.commit();
+        m_done = true;
+    }
+
+private:
+    Connection& m_c;
+    bool m_done = false;
+};
+
+}  // namespace kovu

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+namespace kovu {
+
+// Largest picture the program decodes; a header that declares more is refused before decoding.
+inline constexpr qint64 kMaxPicturePixels = 50'000'000;
+
+// JPEG through libjpeg-turbo. decodeJpeg raises KovuError for bytes that are not a JPEG, a
+// picture that is too large, or a damaged stream.
+QImage decodeJpeg(const QByteArray& bytes);
+QSize jpegSize(const QByteArray& bytes);
+QByteArray encodeJpeg(const QImage& image, int quality = 90);
+
+// Windows bitmaps through QImage, with the same size limit.
+QImage decodeBitmap(const QByteArray& bytes);
+QByteArray encodeBitmap(const QImage& image);
+
+}  // namespace kovu

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QWidget>
+
+#include "data/Shared.h"
+
+namespace kovu {
+
+// The page "图片及压缩数据库" (tasTp) of the settings pages: screen and example pictures,
+// compaction and start shortcuts.
+class PicturePage : public QWidget {
+    Q_OBJECT
+public:
+    PicturePage(FormContext& ctx, QWidget* parent);
+
+private:
+    FormContext& m_ctx;
+};
+
+}  // namespace kovu

@@ -1,0 +1,70 @@
+#include "platform/Fonts.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace kovu {
+
+namespace {
+
+struct FontMap {
+    const char* design;
+    QStringList candidates;
+};
+
+const QList<FontMap>& fontMaps() {
+    static const QList<FontMap> maps = {
+        {"宋体", {"AR PL SungtiL GB", "Noto Serif CJK SC", "AR PL UMing CN"}},
+        {"楷体_GB2312", {"AR PL KaitiM GB", "AR PL UKai CN", "Noto Serif CJK SC"}},
+        {"黑体", {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"}},
+        {"仿宋_GB2312", {"cwTeXFangSong", "AR PL UMing CN", "Noto Serif CJK SC"}},
+    };
+    return maps;
+}
+
+}  // namespace
+
+QStringList fontSubstitutes(const QString& designFamily) {
+    const QStringList installed = QFontDatabase::families();
+    for (const FontMap& m : fontMaps()) {
+        if (designFamily != QString::fromUtf8(m.design)) continue;
+        QStringList out;
+        for (const QString& c : m.candidates)
+            if (installed.contains(c)) out << c;
+        return out;
+    }
+    return {};
+}
+
+void installChineseFonts() {
+    for (const FontMap& m : fontMaps()) {
+        const QString design = QString::fromUtf8(m.design);
+        const QStringList subs = fontSubstitutes(design);
+        if (!subs.isEmpty()) QFont::insertSubstitutions(design, subs);
+    }
+    // Ordinary texts (captions, lists, messages) use a complete CJK sans face.
+    QStringList general;
+    for (const char* f : {"Noto Sans CJK SC", "WenQuanYi Zen Hei", "Droid Sans Fallback"})
+        if (QFontDatabase::families().contains(f)) general << f;
+    if (!general.isEmpty()) {
+        QFont::insertSubstitutions("DejaVu Sans", general);
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            QGuiApplication::setFont(QFont(general.first(), 9));
+    }
+}
+
+void installChineseTranslations() {
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (t->load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(t);
+    else
+        delete t;
+}
+
+}  // namespace kovu
