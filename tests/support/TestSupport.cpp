@@ -1,0 +1,145 @@
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QTest>
+
+#include "app/TfrmKovu.h"
+#include "data/ImageCodec.h"
+#include "data/Schema.h"
+
+namespace kovu::test {
+
+MsgResult ScriptedDialogs::message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
+    log.push_back({title, text, icon, buttons});
+    if (buttons == MsgButtons::Ok) {
+        if (!answers.empty() && answers.front() == MsgResult::Ok) answers.pop_front();
+        return MsgResult::Ok;
+    }
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << title.toStdString() << " / " << text.toStdString();
+        return buttons == MsgButtons::OkCancel ? MsgResult::Cancel : MsgResult::No;
+    }
+    const MsgResult r = answers.front();
+    answers.pop_front();
+    return r;
+}
+
+QString ScriptedDialogs::openFile(const QString&, const QString&, const QString&) {
+    if (files.empty()) return {};
+    const QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+QString ScriptedDialogs::saveFile(const QString&, const QString&, const QString&, const QString&) {
+    return openFile({}, {}, {});
+}
+
+QStringList ScriptedDialogs::texts() const {
+    QStringList out;
+    for (const auto& m : log) out << m.text;
+    return out;
+}
+
+bool FakeShortcuts::create(const QString& linkPath, const QString& target, const QString&, const QString&) {
+    QDir().mkpath(QFileInfo(linkPath).absolutePath());
+    QFile f(linkPath);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(target.toUtf8());
+    return true;
+}
+
+bool FakeShortcuts::remove(const QString& linkPath) { return QFile::remove(linkPath); }
+
+FakePlatform::FakePlatform() {
+    auto d = std::make_unique<ScriptedDialogs>();
+    m_dlg = d.get();
+    setDialogs(std::move(d));
+    auto i = std::make_unique<FakeInputMethods>();
+    m_ime = i.get();
+    setInputMethods(std::move(i));
+    setShortcuts(std::make_unique<FakeShortcuts>(QDir::tempPath() + "/kovu-shortcuts"));
+}
+
+int FakePlatform::random(int n) {
+    if (n <= 0) return 0;
+    if (!draws.empty()) {
+        const int v = draws.front();
+        draws.pop_front();
+        return ((v % n) + n) % n;
+    }
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<unsigned>(n));
+}
+
+TestFolder::TestFolder() { EXPECT_TRUE(m_dir.isValid()); }
+
+void TestFolder::copyDeliveredDb() {
+    QFile::remove(db());
+    ASSERT_TRUE(QFile::copy(KOVU_DELIVERED_DB, db())) << "the delivered database is missing: " << KOVU_DELIVERED_DB;
+    QFile(db()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void TestFolder::writeSmallDb() { writeSmallDatabase(db()); }
+
+namespace {
+
+QImage testPicture(int w, int h, QColor c) {
+    QImage img(w, h, QImage::Format_RGB888);
+    img.fill(c);
+    QPainter p(&img);
+    p.setPen(Qt::black);
+    p.drawRect(0, 0, w - 1, h - 1);
+    return img;
+}
+
+}  // namespace
+
+void writeSmallDatabase(const QString& file, const QString& key) {
+    QFile::remove(file);
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    Connection c;
+    c.open(file, key);
+    createSchema(c);
+    c.exec("INSERT INTO yesz (自动适应屏幕, 不显示例图, 算术类型, 最大数字, 图例图片, 课本号, 课题号, 英课本, 英课题, "
+           "标注声调, 声调去分, 拼音排序, 输入法, 帮助) VALUES (0, 0, 0, 0, -1, 1, 1, 1, 1, 0, '0', 0, 0, '《Kovu》')");
+    const char* bitmaps[] = {"bz", "pi", "yi", "fh", "su", "sz"};
+    int hue = 0;
+    for (const char* code : bitmaps)
+        c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
+               {QString::fromLatin1(code), encodeBitmap(testPicture(34, 34, QColor::fromHsv((hue += 50) % 360, 200, 230)))});
+    for (const char* code : {"bj", "ss", "py", "yy", "zq", "cw"})
+        c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
+               {QString::fromLatin1(code), encodeJpeg(testPicture(400, 300, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
+    for (const char* code : {"dh", "ch"})
+        c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
+               {QString::fromLatin1(code), encodeJpeg(testPicture(160, 133, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
+}
+
+std::unique_ptr<Connection> openDb(const QString& file) {
+    auto c = std::make_unique<Connection>();
+    c->open(file, kDatabasePassword);
+    return c;
+}
+
+std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder) {
+    return std::make_unique<TfrmKovu>(platform, folder.path());
+}
+
+void typeText(QWidget* w, const QString& text) {
+    for (const QChar ch : text) {
+        if (ch.unicode() < 128)
+            QTest::keyClick(w, ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
+
+void pressEnter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
+
+}  // namespace kovu::test

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "data/Connection.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+namespace kovu {
+class TfrmKovu;
+}
+
+namespace kovu::test {
+
+struct LoggedMessage {
+    QString title;
+    QString text;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+// Logs every message and answers questions from a script. A question (any box with more than an
+// OK button) that the test did not script fails the test.
+class ScriptedDialogs : public Dialogs {
+public:
+    MsgResult message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override;
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& folder,
+                     const QString& suggestedName) override;
+
+    void answer(MsgResult r) { answers.push_back(r); }
+    void chooseFile(const QString& path) { files.push_back(path); }
+    // Texts of all messages so far.
+    QStringList texts() const;
+    void clear() { log.clear(); }
+
+    std::vector<LoggedMessage> log;
+    std::deque<MsgResult> answers;
+    std::deque<QString> files;
+};
+
+class FakeInputMethods : public InputMethods {
+public:
+    QStringList list() override { return names; }
+    void activate(int index) override { activated.push_back(index); }
+    QStringList names;
+    std::vector<int> activated;
+};
+
+class FakeShortcuts : public Shortcuts {
+public:
+    explicit FakeShortcuts(const QString& root) : root(root) {}
+    QString folder(const QString& place) override { return root + "/" + place; }
+    bool create(const QString& linkPath, const QString& target, const QString& workingFolder,
+                const QString& iconPath) override;
+    bool remove(const QString& linkPath) override;
+    QString root;
+};
+
+// A platform with a fixed screen, system version and clock, and a scripted random source.
+class FakePlatform : public Platform {
+public:
+    FakePlatform();
+    QSize screenSize() const override { return screen; }
+    int osMajorVersion() const override { return osMajor; }
+    QDateTime now() const override { return clock; }
+    // Takes the next scripted draw (value % n) when there is one, else a seeded generator.
+    int random(int n) override;
+
+    ScriptedDialogs& dlg() { return *m_dlg; }
+    FakeInputMethods& ime() { return *m_ime; }
+
+    QSize screen{1024, 768};
+    int osMajor = 6;
+    QDateTime clock{QDate(2024, 3, 9), QTime(8, 5, 12)};
+    std::deque<int> draws;
+    unsigned seed = 12345;
+
+private:
+    ScriptedDialogs* m_dlg;
+    FakeInputMethods* m_ime;
+};
+
+// A temporary executable folder for one test.
+class TestFolder {
+public:
+    TestFolder();
+    QString path() const { return m_dir.path() + "/"; }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString db() const { return file("kovu.mdb"); }
+    // Copies the delivered database (built from content/) into the folder.
+    void copyDeliveredDb();
+    // Writes a small database through the schema: the settings row and the fifteen screen pictures.
+    void writeSmallDb();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Writes a database with the schema, one settings row and the fifteen yetp pictures.
+void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassword);
+// Opens a second connection to a test's database, for checking rows.
+std::unique_ptr<Connection> openDb(const QString& file);
+
+// Constructs the form in a folder (this runs start-up).
+std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);
+
+template <typename T>
+T* control(QWidget* root, const QString& name) {
+    T* w = root->findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << "no control " << name.toStdString();
+    return w;
+}
+
+// Types text into the focused widget, Chinese included, one character at a time.
+void typeText(QWidget* w, const QString& text);
+void pressEnter(QWidget* w);
+
+}  // namespace kovu::test
