@@ -44,7 +44,13 @@ void Query::open() {
     QString table, rest;
     m_hasRowid = singleTableSelect(m_sql, &table, &rest);
     m_table = m_hasRowid ? table : QString();
-    const QString sql = m_hasRowid ? QStringLiteral("SELECT _rowid_ AS %1, %2").arg(kRowidColumn, rest) : m_sql;
+    QString sql = m_sql;
+    if (m_hasRowid) {
+        // Rows come in table order unless the statement orders them, whatever index SQLite uses.
+        static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)", QRegularExpression::CaseInsensitiveOption);
+        sql = QStringLiteral("SELECT _rowid_ AS %1, %2").arg(kRowidColumn, rest);
+        if (!orderBy.match(rest).hasMatch()) sql += QStringLiteral(" ORDER BY _rowid_");
+    }
     sqlite3_stmt* st = m_con.prepare(sql, m_binds);
     const int cols = sqlite3_column_count(st);
     const int firstCol = m_hasRowid ? 1 : 0;

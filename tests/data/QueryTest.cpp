@@ -5,6 +5,8 @@
 #include "data/Settings.h"
 #include "platform/Errors.h"
 
+#include <QFile>
+
 using namespace kovu;
 using namespace kovu::test;
 
@@ -35,4 +37,139 @@ TEST(Query, BrowsesRowsInOrderWithFieldsByNameAndPosition) {
     EXPECT_EQ(codes.join(""), "bzpiyifhsuszbjsspyyyzqcwdhch");
     EXPECT_TRUE(q.eof());
     EXPECT_THROW(q.value("没有"), KovuError);
+}
+
+TEST(Query, EditAppendDeleteAndBlobsReachTheFile) {
+    Db db;
+    Query q(db.con, "aquFz");
+    // A value with a double quote, an apostrophe and a backslash is stored and found again through a
+    // bound statement.
+    const QString odd = QStringLiteral("他说\"好\"，it's a\\b");
+    q.setSql("SELECT * FROM yekb");
+    q.open();
+    EXPECT_TRUE(q.eof());
+    q.append();
+    q.setValue(0, "1");
+    q.setValue("课本名称", odd);
+    q.post();
+    EXPECT_EQ(q.recordCount(), 1);
+    q.close();
+
+    q.setSql("SELECT * FROM yekb WHERE 课本名称 = ?", {odd});
+    q.open();
+    ASSERT_EQ(q.recordCount(), 1);
+    EXPECT_EQ(q.text("课本号"), "1");
+    q.edit();
+    q.setValue("课本号", "2");
+    q.post();
+    q.close();
+    EXPECT_EQ(db.con.scalar("SELECT 课本号 FROM yekb WHERE 课本名称 = ?", {odd}).toString(), "2");
+
+    // Text equality ignores letter case.
+    q.setSql("SELECT * FROM yetp WHERE 图号 = ?", {"BJ"});
+    q.open();
+    EXPECT_EQ(q.recordCount(), 1);
+    const QByteArray pic = q.blob("图片");
+    EXPECT_GT(pic.size(), 100);
+    q.edit();
+    q.setValue("图片", QByteArray("abc"));
+    q.post();
+    q.close();
+    EXPECT_EQ(db.con.scalar("SELECT 图片 FROM yetp WHERE 图号 = 'bj'").toByteArray(), QByteArray("abc"));
+
+    // Delete removes exactly the current row.
+    q.setSql("SELECT * FROM yetp WHERE 图号 = ? OR 图号 = ?", {"dh", "ch"});
+    q.open();
+    ASSERT_EQ(q.recordCount(), 2);
+    q.next();
+    EXPECT_EQ(q.text("图号"), "ch");
+    q.deleteRecord();
+    EXPECT_EQ(q.recordCount(), 1);
+    EXPECT_EQ(db.con.scalar("SELECT count(*) FROM yetp").toInt(), 13);
+    EXPECT_EQ(db.con.scalar("SELECT count(*) FROM yetp WHERE 图号 = 'dh'").toInt(), 1);
+
+    // Cancel leaves the row unwritten.
+    q.setSql("SELECT * FROM yekt");
+    q.open();
+    q.append();
+    q.setValue(0, "101");
+    q.cancel();
+    EXPECT_EQ(db.con.scalar("SELECT count(*) FROM yekt").toInt(), 0);
+}
+
+TEST(Query, FailingStatementsRaiseAndLeaveNoHalfWrittenRow) {
+    Db db;
+    Query q(db.con, "aquFz");
+    // A Boolean column only holds 0 and 1: the failing post raises and writes nothing.
+    q.setSql("SELECT * FROM yepy");
+    q.open();
+    q.append();
+    q.setValue("编号", "101");
+    q.setValue("文字", "好");
+    q.setValue("选中", 7);
+    EXPECT_THROW(q.post(), KovuError);
+    q.cancel();
+    q.close();
+    EXPECT_EQ(db.con.scalar("SELECT count(*) FROM yepy").toInt(), 0);
+
+    q.setSql("SELECT * FROM no_such_table");
+    EXPECT_THROW(q.open(), KovuError);
+    EXPECT_FALSE(q.isOpen());
+
+    // A transaction that fails half-way leaves every row as it was.
+    db.con.exec("INSERT INTO yepy (编号, 文字, 拼音, 音调, 选中) VALUES ('101', '一', 'yi', '1', 0)");
+    db.con.exec("INSERT INTO yepy (编号, 文字, 拼音, 音调, 选中) VALUES ('101', '二', 'er', '4', 0)");
+    try {
+        Transaction t(db.con);
+        db.con.exec("UPDATE yepy SET 选中 = 1 WHERE 文字 = ?", {"一"});
+        db.con.exec("UPDATE yepy SET 选中 = 9 WHERE 文字 = ?", {"二"});
+        t.commit();
+        FAIL() << "the second update should have failed";
+    } catch (const KovuError&) {
+    }
+    EXPECT_EQ(db.con.scalar("SELECT count(*) FROM yepy WHERE 选中 = 1").toInt(), 0);
+
+    // Executing with the wrong number of values is refused rather than run with a missing value.
+    EXPECT_THROW(db.con.exec("UPDATE yepy SET 选中 = ? WHERE 文字 = ?", {1}), KovuError);
+}
+
+TEST(Query, SettingsRowAndReopeningAfterClose) {
+    Db db;
+    Query q(db.con, "aquFz");
+    storeSettings(q, {{"声调去分", "25"}, {"自动适应屏幕", true}, {"图例图片", -1}});
+    EXPECT_FALSE(q.isOpen());
+    EXPECT_EQ(readSetting(q, "声调去分").toString(), "25");
+    EXPECT_TRUE(readSetting(q, "自动适应屏幕").toBool());
+    EXPECT_EQ(readSetting(q, "图例图片").toInt(), -1);
+    // The Boolean column holds 0/1 in the file.
+    EXPECT_EQ(db.con.scalar("SELECT typeof(自动适应屏幕) || 自动适应屏幕 FROM yesz").toString(), "integer1");
+
+    // Once the connection is closed the next query opens the file again.
+    db.con.close();
+    EXPECT_FALSE(db.con.isOpen());
+    EXPECT_EQ(readSetting(q, "声调去分").toString(), "25");
+    EXPECT_TRUE(db.con.isOpen());
+}
+
+TEST(Connection, RefusesMissingFilesWrongKeysAndNonDatabases) {
+    TestFolder folder;
+    Connection c;
+    EXPECT_THROW(c.open(folder.file("missing.mdb"), kDatabasePassword), KovuError);
+    EXPECT_FALSE(QFile::exists(folder.file("missing.mdb")));
+
+    writeSmallDatabase(folder.db(), "another");
+    EXPECT_THROW(c.open(folder.db(), kDatabasePassword), KovuError);
+    EXPECT_FALSE(c.isOpen());
+
+    QFile f(folder.file("text.mdb"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, 'x'));
+    f.close();
+    EXPECT_THROW(c.open(folder.file("text.mdb"), kDatabasePassword), KovuError);
+
+    // The file is really encrypted: the plain SQLite header is not in it.
+    folder.writeSmallDb();
+    QFile db(folder.db());
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(db.read(16).startsWith("SQLite format 3"));
 }
