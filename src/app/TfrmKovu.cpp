@@ -346,7 +346,7 @@ void TfrmKovu::imgGbClick() {
 void TfrmKovu::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         // Enter presses the focused button, otherwise the default button.
-        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        auto* focused = qobject_cast<QAbstractButton*>(focusWidget());
         if (focused && focused != m_defaultButton && focused->isVisible() && focused->isEnabled()) {
             focused->click();
             return;
