@@ -1,0 +1,84 @@
+// Start-up and picture figures: a later start, a first start with the extraction, the database
+// opening on its own, ShowScreenPicture of a 400 x 300 JPEG and one settings-row update.
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+#include "app/TfrmKovu.h"
+#include "data/PictureStore.h"
+#include "data/Settings.h"
+#include "platform/Controls.h"
+
+using namespace kovu;
+
+namespace {
+
+struct BenchFolder {
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + "/"; }
+    QString db() const { return dir.filePath("kovu.mdb"); }
+    BenchFolder() { QFile::copy(KOVU_DELIVERED_DB, db()); }
+};
+
+void BM_LaterStart(benchmark::State& st) {
+    BenchFolder folder;
+    test::FakePlatform platform;
+    { TfrmKovu warm(platform, folder.path()); }
+    for (auto _ : st) {
+        TfrmKovu form(platform, folder.path());
+        benchmark::DoNotOptimize(form.startedUp());
+    }
+}
+BENCHMARK(BM_LaterStart)->Unit(benchmark::kMillisecond);
+
+void BM_FirstStart(benchmark::State& st) {
+    BenchFolder folder;
+    test::FakePlatform platform;
+    for (auto _ : st) {
+        st.PauseTiming();
+        QDir(folder.path() + "fzwj").removeRecursively();
+        st.ResumeTiming();
+        TfrmKovu form(platform, folder.path());
+        benchmark::DoNotOptimize(form.startedUp());
+    }
+}
+BENCHMARK(BM_FirstStart)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDatabase(benchmark::State& st) {
+    BenchFolder folder;
+    for (auto _ : st) {
+        Connection c;
+        c.open(folder.db(), kDatabasePassword);
+    }
+}
+BENCHMARK(BM_OpenDatabase)->Unit(benchmark::kMillisecond);
+
+void BM_ShowScreenPicture(benchmark::State& st) {
+    BenchFolder folder;
+    Connection c;
+    c.open(folder.db(), kDatabasePassword);
+    Query aquTp(c, "aquTp");
+    SharedState state;
+    TImage imgTx;
+    PracticePictureArea area{&imgTx, &state};
+    for (auto _ : st) ShowScreenPicture(aquTp, area, &imgTx, "zq");
+}
+BENCHMARK(BM_ShowScreenPicture)->Unit(benchmark::kMicrosecond);
+
+void BM_SettingsRowUpdate(benchmark::State& st) {
+    BenchFolder folder;
+    Connection c;
+    c.open(folder.db(), kDatabasePassword);
+    Query aquFz(c, "aquFz");
+    bool on = false;
+    for (auto _ : st) {
+        on = !on;
+        storeSettings(aquFz, {{"自动适应屏幕", on}});
+    }
+}
+BENCHMARK(BM_SettingsRowUpdate)->Unit(benchmark::kMillisecond);
+
+}  // namespace
