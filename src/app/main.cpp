@@ -4,8 +4,28 @@
 #include <cstdlib>
 
 #include "app/TfrmKovu.h"
+#include "platform/ErrorHandler.h"
 #include "platform/Fonts.h"
 #include "platform/Platform.h"
+
+namespace {
+
+// Every handler catches its own errors; this is only the last net for one that slipped through,
+// so an unexpected error never ends the program.
+class KovuApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            kovu::handleCurrentException();
+            return false;
+        }
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     const bool hasPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
@@ -17,7 +37,7 @@ int main(int argc, char** argv) {
                      argc > 0 ? argv[0] : "kovu");
         return 1;
     }
-    QApplication app(argc, argv);
+    KovuApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);
     kovu::installChineseFonts();
     kovu::installChineseTranslations();
