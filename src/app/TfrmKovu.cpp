@@ -13,6 +13,7 @@
 #include "pictures/PicturePage.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
+#include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
 #include "tools/HelpPanel.h"
@@ -79,6 +80,7 @@ void TfrmKovu::buildMainScreen() {
     pagSz->hide();
     panBz = new HelpPanel(m_ctx, this);
     pan1 = new PracticePanel(m_ctx, this);
+    pan1->attachConditions(panTj);
     panZc = new ConfirmPanel(m_ctx, this);
 
     sta1 = new TStatusBar(this);
@@ -278,6 +280,8 @@ void TfrmKovu::imgSsClick() {
     togglePanel(1);
     if (m_state.CurrentPanel == 1) setStatusText(1, QStringLiteral(" 《算术练习条件设置》"));
     panTj->panSs->move(panTj->panSs->isVisible() ? 138 : 641, panTj->panSs->y());
+    // The example pictures and the stored choices, also when the click closes the panel.
+    panTj->panSs->OpenArithmeticConditions();
 }
 
 void TfrmKovu::imgPyClick() {

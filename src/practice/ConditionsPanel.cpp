@@ -1,5 +1,9 @@
 #include "practice/ConditionsPanel.h"
 
+#include "data/Settings.h"
+#include "platform/ErrorHandler.h"
+#include "practice/ArithmeticChoices.h"
+
 namespace kovu {
 
 ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(parent), m_ctx(ctx) {
@@ -41,13 +45,41 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     setTextColor(bitQd, Qt::darkGreen);
     bitQd->setEnabled(false);
 
-    panSs = makeControl<QFrame>(this, "panSs", 641, 2, 488, 377);
-    panSs->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panSs->hide();
+    panSs = new ArithmeticChoices(ctx, this, this);
     panPy = makeControl<QFrame>(this, "panPy", 138, 2, 488, 377);
     panPy->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panPy->hide();
     hide();
+
+    // A check box's click handler also runs when the program changes its state.
+    connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
+    connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
+}
+
+void ConditionsPanel::chkLtClick() {
+    Query& q = m_ctx.db.aquFz;
+    openSettingsRow(q);
+    q.edit();
+    if (chkLt->isChecked()) {
+        panSs->rgp3->setItemIndex(-1);
+        panSs->rgp3->setEnabled(false);
+        bitQd->setEnabled(true);
+        q.setValue("不显示例图", true);
+    } else {
+        panSs->rgp3->setEnabled(true);
+        q.setValue("不显示例图", false);
+    }
+    q.post();
+    q.close();
+}
+
+void ConditionsPanel::rgpNrClick() {
+    const bool test = rgpNr->itemIndex() != 0;
+    bitQd->setText(QStringLiteral("开始") + (test ? QStringLiteral("测验") : QStringLiteral("复习")) +
+                   "(&Q)");
+    setTextColor(bitQd, test ? QColor(128, 0, 128) : QColor(0, 128, 0));
+    if (m_butKs) m_butKs->setEnabled(test);
+    bitQd->setFocus();
 }
 
 }  // namespace kovu

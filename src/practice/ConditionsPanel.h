@@ -4,12 +4,15 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 #include "data/Shared.h"
 #include "platform/Controls.h"
 
 namespace kovu {
+
+class ArithmeticChoices;
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
@@ -18,6 +21,12 @@ class ConditionsPanel : public QFrame {
     Q_OBJECT
 public:
     ConditionsPanel(FormContext& ctx, QWidget* parent);
+
+    // The practice screen's answer button, which the review/test choice enables for test only.
+    void setAnswerButton(QAbstractButton* butKs) { m_butKs = butKs; }
+
+    void chkLtClick();
+    void rgpNrClick();
 
     TShape* shpNr;
     QLabel* lblNr;
@@ -29,11 +38,12 @@ public:
     QLabel* lbl03;
     QComboBox* cboKf;
     QPushButton* bitQd;
-    QFrame* panSs;
+    ArithmeticChoices* panSs;
     QFrame* panPy;
 
 private:
     FormContext& m_ctx;
+    QPointer<QAbstractButton> m_butKs;
 };
 
 }  // namespace kovu

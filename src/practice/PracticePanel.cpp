@@ -1,22 +1,252 @@
 #include "practice/PracticePanel.h"
 
+#include <QHeaderView>
+#include <QImage>
+
+#include "data/QueryModel.h"
+#include "data/Settings.h"
+#include "platform/ErrorHandler.h"
+#include "platform/Errors.h"
+#include "platform/Platform.h"
+#include "practice/ArithmeticChoices.h"
+#include "practice/ConditionsPanel.h"
+
 namespace kovu {
+
+namespace {
+
+const QString kConfirmCaption = QStringLiteral("确定或回车");
+const QString kNextCaption = QStringLiteral("下题或回车");
+const QString kScoreCaption = QStringLiteral("成绩(&C)");
+const QString kCloseScoreCaption = QStringLiteral("关成绩(&C)");
+const QString kWaitHint = QStringLiteral("用键盘输入答案后回车或确定");
+const QString kNextHint = QStringLiteral("请按回车或确定显示下题");
+
+QImage formPicture(const QString& name) { return QImage(QStringLiteral(":/form/") + name); }
+
+QLabel* makeLabel(QWidget* parent, const char* name, int l, int t, int w, int h, const QString& text,
+                  const char* family, int size, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* lbl = makeControl<QLabel>(parent, name, l, t, w, h);
+    lbl->setText(text);
+    lbl->setAlignment(align);
+    setFontOf(lbl, QString::fromUtf8(family), size);
+    return lbl;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, int l, int t, int w, int h, const QString& text) {
+    auto* b = makeControl<QPushButton>(parent, name, l, t, w, h);
+    b->setText(text);
+    b->setFocusPolicy(Qt::StrongFocus);
+    setFontOf(b, "宋体", 12);
+    return b;
+}
+
+// Controls whose design rectangle the layout scales.
+const char* const kLaidOut[] = {"pan2",  "shp0",  "pan3",  "shpCj", "shpC1", "shpBc", "butKs",
+                                "butTc", "butFh", "butCj", "lblJg", "lblT0", "lblCj", "lblCb",
+                                "lblBc", "lblBb", "lblTh", "lbl5",  "imgTx", "imgYd", "edtYd",
+                                "imgDh", "shpT1", "shpT2", "shpT3"};
+
+// Font sizes at scale 100.
+struct FontSize {
+    const char* name;
+    int size;
+};
+const FontSize kFontSizes[] = {{"butKs", 12}, {"butTc", 12}, {"butFh", 12}, {"butCj", 12}, {"lblCb", 12},
+                               {"lblBb", 12}, {"lbl5", 12},  {"lblTh", 10}, {"edtYd", 18}, {"lbl1", 24},
+                               {"lbl2", 24},  {"lbl3", 24},  {"lbl4", 24},  {"lblCj", 40}, {"lblBc", 40},
+                               {"lblYd", 40}, {"lblJg", 64}, {"lblSs", 72}, {"edtJg", 72}};
+
+}  // namespace
 
 PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent) : QFrame(parent), m_ctx(ctx) {
     setObjectName("pan1");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setGeometry(1, 1, 792, 547);
+    setBackground(this, QColor(236, 244, 252));
+
+    buildQuestionArea();
+
     imgTx = makeControl<TImage>(this, "imgTx", 15, 235, 400, 300);
     imgTx->setStretch(true);
-    butKs = makeControl<QPushButton>(this, "butKs", 430, 468, 94, 68);
-    butKs->setText("开 始");
+    m_area = PracticePictureArea{imgTx, &m_ctx.state};
+
+    lblJg = makeLabel(this, "lblJg", 430, 340, 338, 87, QStringLiteral("开始计算"), "楷体_GB2312", 64,
+                      Qt::AlignCenter);
+    setBackground(lblJg, QColor(0, 255, 0));
+    setTextColor(lblJg, Qt::blue);
+    lblT0 = makeLabel(this, "lblT0", 430, 432, 338, 24, kWaitHint, "宋体", 12, Qt::AlignCenter);
+    setBackground(lblT0, QColor(0, 255, 255));
+
+    butKs = makeButton(this, "butKs", 430, 468, 94, 68, QStringLiteral("开 始"));
+    butFh = makeButton(this, "butFh", 526, 468, 75, 68, QStringLiteral("返回(&F)"));
+    butTc = makeButton(this, "butTc", 606, 468, 75, 68, QStringLiteral("退出(&T)"));
+    butCj = makeButton(this, "butCj", 684, 468, 87, 68, kScoreCaption);
+
+    buildScoreBox();
+    buildScorePanel();
+
+    connect(edtJg, &QLineEdit::textChanged, this, guarded([this](const QString&) { edtJgChange(); }));
+    connect(butKs, &QPushButton::clicked, this, guarded([this] { butKsClick(); }));
+    connect(butFh, &QPushButton::clicked, this, guarded([this] { butFhClick(); }));
+    connect(butTc, &QPushButton::clicked, this, guarded([this] { butTcClick(); }));
+    connect(butCj, &QPushButton::clicked, this, guarded([this] { butCjClick(); }));
+    connect(butCh, &QPushButton::clicked, this, guarded([this] { butChClick(); }));
     hide();
 }
 
-void PracticePanel::RecordDesignGeometry() {
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (!w->objectName().isEmpty()) m_ctx.state.Design.insert(w->objectName(), w->geometry());
+void PracticePanel::buildQuestionArea() {
+    pan2 = makeControl<QFrame>(this, "pan2", 16, 20, 752, 200);
+    shp0 = makeControl<TShape>(pan2, "shp0", 0, 0, 752, 200);
+    shp0->setBrushColor(QColor(255, 255, 238));
+    shp0->setPenColor(QColor(0, 0, 128));
+    shp0->setPenWidth(2);
+
+    lblSs = makeLabel(pan2, "lblSs", 20, 9, 400, 110, QString(), "宋体", 72);
+    setTextColor(lblSs, QColor(0, 0, 128));
+    edtJg = makeControl<QLineEdit>(pan2, "edtJg", 258, 9, 258, 110);
+    setFontOf(edtJg, "宋体", 72);
+    setBackground(edtJg, Qt::white);
+    edtJg->setAutoFillBackground(false);
+    setTextColor(edtJg, Qt::blue);
+    lblYd =
+        makeLabel(pan2, "lblYd", 283, 130, 434, 53, QStringLiteral("应 = 999"), "宋体", 40, Qt::AlignCenter);
+    setTextColor(lblYd, Qt::red);
+    lblYd->hide();
+    imgDh = makeControl<TImage>(pan2, "imgDh", 655, 118, 90, 75);
+    imgDh->setStretch(true);
+    imgDh->hide();
+
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    lbl1 = makeLabel(pan2, "lbl1", 184, 96, 39, 33, QString(), "宋体", 24, right);
+    lbl2 = makeLabel(pan2, "lbl2", 164, 127, 58, 33, QString(), "宋体", 24, right);
+    lbl3 = makeLabel(pan2, "lbl3", 154, 158, 85, 3, QString(), "宋体", 24, right);
+    setBackground(lbl3, Qt::red);
+    lbl4 = makeLabel(pan2, "lbl4", 165, 162, 58, 33, QString(), "宋体", 24, right);
+    for (QLabel* l : {lbl1, lbl2, lbl4}) setTextColor(l, QColor(0, 0, 128));
+    lbl5 = makeLabel(pan2, "lbl5", 20, 28, 184, 16, QString(), "宋体", 12);
+    lbl5->hide();
+    lblJ1 = makeLabel(pan2, "lblJ1", 198, 149, 12, 16, QStringLiteral("1"), "宋体", 14);
+    QFont f = lblJ1->font();
+    f.setBold(true);
+    lblJ1->setFont(f);
+    setTextColor(lblJ1, Qt::blue);
+    lblJ1->hide();
+
+    // Counting pictures: the first operand right to left from 282, the second left to right from 330.
+    for (int k = 1; k <= 9; ++k) {
+        const QByteArray t = "imgT" + QByteArray::number(k);
+        const QByteArray p = "imgP" + QByteArray::number(k);
+        imgT << makeControl<TImage>(pan2, t.constData(), firstPictureLeft(k), kCountPictureTop,
+                                    kCountPictureSize, kCountPictureSize);
+        imgP << makeControl<TImage>(pan2, p.constData(), secondPictureLeft(k), kCountPictureTop,
+                                    kCountPictureSize, kCountPictureSize);
     }
+    for (TImage* i : countingPictures()) {
+        i->setStretch(true);
+        i->hide();
+    }
+    shpT1 = makeControl<TShape>(pan2, "shpT1", 280, kCountFrameTop, 32, kCountFrameHeight);
+    shpT2 = makeControl<TShape>(pan2, "shpT2", kCountFrameSecondLeft, kCountFrameTop, 34, kCountFrameHeight);
+    for (TShape* s : {shpT1, shpT2}) {
+        s->setPenColor(QColor(0, 255, 0));
+        s->setPenWidth(2);
+        s->setBrushStyle(TShape::Brush::Clear);
+    }
+    shpT3 = makeControl<TShape>(pan2, "shpT3", 280, kCountFrameTop, 32, kCountFrameHeight);
+    shpT3->setPenColor(QColor(255, 0, 255));
+    shpT3->setPenWidth(2);
+    shpT3->setBrushColor(QColor(255, 0, 255));
+    shpT3->setBrushStyle(TShape::Brush::FDiagonal);
+    for (TShape* s : {shpT1, shpT2, shpT3}) s->hide();
+
+    imgCh = makeControl<TImage>(pan2, "imgCh", 137, 21, 64, 72);
+    imgCh->setPicture(formPicture("imgCh.png"));
+    imgCh->setStretch(true);
+    imgCh->hide();
+    imgC1 = makeControl<TImage>(pan2, "imgC1", 176, 131, 22, 24);
+    imgC1->setPicture(formPicture("imgC1.png"));
+    imgC1->setStretch(true);
+    imgC1->hide();
+
+    // The tone box of the pinyin test.
+    imgYd = makeControl<TImage>(pan2, "imgYd", 420, 96, 309, 95);
+    imgYd->setPicture(formPicture("imgYd.png"));
+    imgYd->setStretch(true);
+    imgYd->hide();
+    edtYd = makeControl<QLineEdit>(pan2, "edtYd", 650, 122, 50, 40);
+    setFontOf(edtYd, "宋体", 18);
+    edtYd->hide();
+}
+
+void PracticePanel::buildScoreBox() {
+    pan3 = makeControl<QFrame>(this, "pan3", 431, 235, 337, 99);
+    pan3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    shpCj = makeControl<TShape>(pan3, "shpCj", 2, 2, 333, 95);
+    shpCj->setBrushColor(QColor(255, 250, 220));
+    shpCj->setPenColor(QColor(255, 250, 220));
+    shpBc = makeControl<TShape>(pan3, "shpBc", 7, 7, 158, 85);
+    shpC1 = makeControl<TShape>(pan3, "shpC1", 172, 7, 158, 85);
+    for (TShape* s : {shpBc, shpC1}) {
+        s->setRounded(true);
+        s->setBrushColor(Qt::white);
+        s->setPenColor(QColor(0, 128, 128));
+    }
+    lblBb = makeLabel(pan3, "lblBb", 14, 11, 80, 20, QStringLiteral("本次成绩"), "宋体", 12);
+    lblTh =
+        makeLabel(pan3, "lblTh", 96, 12, 64, 18, QString(), "宋体", 10, Qt::AlignRight | Qt::AlignVCenter);
+    setTextColor(lblTh, QColor(255, 0, 255));
+    lblBc = makeLabel(pan3, "lblBc", 14, 34, 144, 54, QString(), "宋体", 40, Qt::AlignCenter);
+    lblCb = makeLabel(pan3, "lblCb", 179, 11, 144, 20, QStringLiteral("累计平均"), "宋体", 12);
+    lblCj = makeLabel(pan3, "lblCj", 179, 34, 144, 54, QStringLiteral("100"), "宋体", 40, Qt::AlignCenter);
+    imgFx = makeControl<TImage>(pan3, "imgFx", 2, 2, 333, 95);
+    imgFx->setPicture(formPicture("imgFx.jpg"));
+    imgFx->setStretch(true);
+    imgFx->hide();
+}
+
+void PracticePanel::buildScorePanel() {
+    panCj = makeControl<QFrame>(this, "panCj", 144, 2, 540, 538);
+    panCj->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setBackground(panCj, QColor(240, 240, 240));
+    lblC1 = makeLabel(panCj, "lblC1", 4, 4, 533, 28, QString(), "宋体", 12);
+    setBackground(lblC1, QColor(0, 0, 128));
+    lblLc =
+        makeLabel(panCj, "lblLc", 4, 4, 533, 28, QStringLiteral("算术练习成绩"), "黑体", 14, Qt::AlignCenter);
+    setTextColor(lblLc, Qt::white);
+    imgLc = makeControl<TImage>(panCj, "imgLc", 10, 10, 16, 16);
+    imgLc->setPicture(formPicture("Image2.png"));
+    imgLc->setStretch(true);
+    butCh = makeControl<QPushButton>(panCj, "butCh", 521, 8, 18, 20);
+    butCh->setText("X");
+    butCh->setFocusPolicy(Qt::NoFocus);
+    dbgCj = makeControl<QTableView>(panCj, "dbgCj", 14, 40, 512, 492);
+    dbgCj->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbgCj->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgCj->verticalHeader()->hide();
+    dbgCj->horizontalHeader()->setStretchLastSection(true);
+    setFontOf(dbgCj, "宋体", 11);
+    m_scoreModel = new QueryModel(this);
+    m_scoreModel->setQuery(&m_ctx.db.tabCj);
+    dbgCj->setModel(m_scoreModel);
+    panCj->hide();
+}
+
+void PracticePanel::attachConditions(ConditionsPanel* conditions) {
+    m_conditions = conditions;
+    conditions->setAnswerButton(butKs);
+    conditions->panSs->setCountingPictures(countingPictures());
+    connect(conditions->bitQd, &QPushButton::clicked, this, guarded([this] { bitQdClick(); }));
+}
+
+QList<TImage*> PracticePanel::countingPictures() const { return imgT + imgP; }
+
+void PracticePanel::RecordDesignGeometry() {
+    for (const char* name : kLaidOut) {
+        if (auto* w = findChild<QWidget*>(QString::fromLatin1(name)))
+            m_ctx.state.Design.insert(name, w->geometry());
+    }
+    for (TImage* i : countingPictures()) m_ctx.state.Design.insert(i->objectName(), i->geometry());
 }
 
 void PracticePanel::LayoutPracticePanel() {
@@ -25,11 +255,261 @@ void PracticePanel::LayoutPracticePanel() {
         QWidget* w = findChild<QWidget*>(it.key());
         if (!w) continue;
         const QRect& r = it.value();
-        w->setGeometry(r.left() * s / 100, r.top() * s / 100, r.width() * s / 100, r.height() * s / 100);
+        if (w == imgTx)
+            // The recorded left follows the word pictures; the size is always the whole area.
+            w->setGeometry(scaled(r.left(), s), scaled(r.top(), s), scaled(400, s), scaled(300, s));
+        else
+            w->setGeometry(scaledRect(r, s));
     }
-    const QRect d(1, 1, 792, 547);
-    setGeometry(d.left() * s / 100, 1, d.width() * s / 100,
-                m_ctx.form.formHeight() - m_ctx.state.CaptionAllowance - 53);
+    setGeometry(scaled(1, s), 1, scaled(792, s), m_ctx.form.formHeight() - m_ctx.state.CaptionAllowance - 53);
+    imgFx->setGeometry(2, 2, pan3->width() - 4, pan3->height() - 4);
+    scaleFonts();
+    applyQuestionPlaces();
 }
+
+void PracticePanel::scaleFonts() {
+    const int s = m_ctx.state.LayoutScale;
+    for (const FontSize& fs : kFontSizes) {
+        QWidget* w = findChild<QWidget*>(QString::fromLatin1(fs.name));
+        if (!w) continue;
+        QFont f = w->font();
+        const int size = std::max(1, scaled(fs.size, s));
+        if (f.pointSize() != size) {
+            f.setPointSize(size);
+            w->setFont(f);
+        }
+    }
+}
+
+void PracticePanel::ArrangeQuestionLabels() {
+    const Kind kind = runningKind();
+    m_questionPlaces = questionLabelPlaces(kind, m_ctx.state.LayoutWidth);
+    if (kind == Kind::Arithmetic) {
+        setBackground(lbl3, Qt::red);
+    } else {
+        lbl3->setAutoFillBackground(false);
+    }
+    applyQuestionPlaces();
+}
+
+void PracticePanel::applyQuestionPlaces() {
+    const int s = m_ctx.state.LayoutScale;
+    for (const LabelPlace& p : m_questionPlaces) {
+        QWidget* w = pan2->findChild<QWidget*>(p.name);
+        if (!w) continue;
+        QFont f(p.family);
+        f.setPointSize(std::max(1, scaled(p.fontSize, s)));
+        f.setBold(w->font().bold());
+        w->setFont(f);
+        const int left = p.leftIsFinal ? p.left : scaled(p.left, s);
+        const int width = p.width < 0 ? w->width() : scaled(p.width, s);
+        w->setGeometry(left, scaled(p.top, s), width, scaled(p.height, s));
+        if (p.shown == 1) w->show();
+        if (p.shown == 0) w->hide();
+    }
+    fitQuestionText();
+}
+
+void PracticePanel::fitQuestionText() {
+    // lblSs sizes itself to its text; the answer box follows its right edge.
+    const int w = std::max(1, lblSs->fontMetrics().horizontalAdvance(lblSs->text()));
+    lblSs->resize(w, lblSs->height());
+    edtJg->move(lblSs->x() + lblSs->width() + 8, lblSs->y());
+}
+
+bool PracticePanel::isTest() const { return m_conditions && m_conditions->rgpNr->itemIndex() == 1; }
+
+Kind PracticePanel::runningKind() const { return kindOf(m_ctx.state.PracticeKind); }
+
+QString PracticePanel::kindLetter() const {
+    switch (runningKind()) {
+        case Kind::Pinyin:
+            return QStringLiteral("p");
+        case Kind::English:
+            return QStringLiteral("y");
+        default:
+            return QStringLiteral("s");
+    }
+}
+
+void PracticePanel::showScreenPicture(TImage* target, const QString& code) {
+    ShowScreenPicture(m_ctx.db.aquTp, m_area, target, code);
+}
+
+void PracticePanel::bitQdClick() {
+    if (!m_conditions) return;
+    QPushButton* bitQd = m_conditions->bitQd;
+    // 1. The hourglass over the start button while the session is set up.
+    bitQd->setCursor(Qt::WaitCursor);
+    struct CursorBack {
+        QWidget* w;
+        ~CursorBack() { w->unsetCursor(); }
+    } cursorBack{bitQd};
+    for (QWidget* w : QList<QWidget*>{imgYd, edtYd, imgCh, imgC1}) w->hide();
+
+    // 2. The window size of the session.
+    SharedState& st = m_ctx.state;
+    if (m_conditions->chkPm->isChecked()) {
+        st.LayoutWidth = m_ctx.platform.screenSize().width();
+        st.LayoutScale = st.LayoutWidth / 8;
+    } else {
+        st.LayoutWidth = 800;
+        st.LayoutScale = 100;
+    }
+
+    // 3. The practice screen over everything, its question labels arranged for the kind.
+    imgDh->hide();
+    HideCountPictures();
+    show();
+    raise();
+    ArrangeQuestionLabels();
+
+    // 4. The kind's own set-up.
+    const bool test = isTest();
+    switch (runningKind()) {
+        case Kind::Arithmetic:
+            startArithmeticSession(test);
+            break;
+        case Kind::Pinyin:
+            startPinyinSession(test);
+            break;
+        case Kind::English:
+            startEnglishSession(test);
+            break;
+    }
+
+    // 5. The session summary.
+    const QString title = m_conditions->lblNr->text();
+    if (runningKind() == Kind::Arithmetic) {
+        m_ctx.form.setStatusText(1,
+                                 arithmeticSessionSummary(title, m_arith.TypeName, m_arith.MaxDigit, test));
+    } else {
+        auto* cboKb = m_conditions->findChild<QComboBox*>("cboKb");
+        auto* cboK1 = m_conditions->findChild<QComboBox*>("cboK1");
+        m_ctx.form.setStatusText(1, itemSessionSummary(title, cboKb ? cboKb->currentText() : QString(),
+                                                       cboK1 ? cboK1->currentText() : QString(), test));
+    }
+
+    // 6. Test or review.
+    if (test) {
+        m_ctx.db.tabCj.close();
+        imgFx->hide();
+        butCj->setEnabled(true);
+        lblCj->setText("0");
+        lblBc->clear();
+        lblTh->clear();
+        lblT0->setText(kWaitHint);
+        edtJg->setFrame(true);
+    } else {
+        butCj->setEnabled(false);
+        imgFx->show();
+        imgFx->raise();
+        lblT0->setText(kNextHint);
+        edtJg->setFrame(false);
+    }
+
+    // 7. The window and the layout at the session's size.
+    m_ctx.form.setFormSize(st.LayoutWidth, st.LayoutWidth / 4 * 3);
+    LayoutPracticePanel();
+    m_ctx.form.centreForm();
+
+    // 8.-9. The answer button, the start time and the counters.
+    butKs->setText(kConfirmCaption);
+    m_ctx.form.setDefaultButton(butKs);
+    const QDateTime now = m_ctx.platform.now();
+    m_ctx.form.setStatusText(2, QStringLiteral("开始:") + now.time().toString("hh:mm:ss"));
+    st.SessionStart = now;
+    m_answered = 0;
+    m_scoreTotal = 0;
+
+    // 10. The focus where the next key belongs.
+    if (test)
+        edtJg->setFocus();
+    else
+        butKs->setFocus();
+}
+
+void PracticePanel::startPinyinSession(bool) {
+    // The pinyin items, title, first question and stored lesson come with the pinyin exercise.
+}
+
+void PracticePanel::startEnglishSession(bool) {
+    // The English items, title, first question and stored lesson come with the English exercise.
+}
+
+void PracticePanel::butKsClick() {
+    const bool test = isTest();
+    switch (runningKind()) {
+        case Kind::Arithmetic:
+            if (test)
+                CheckArithmeticAnswer();
+            else
+                NextReviewQuestion();
+            break;
+        case Kind::Pinyin:
+        case Kind::English:
+            // Judged by the pinyin and English exercises.
+            break;
+    }
+}
+
+void PracticePanel::edtJgChange() { butKs->setEnabled(true); }
+
+void PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points) {
+    Table& t = m_ctx.db.tabCj;
+    const bool shown = panCj->isVisible();
+    t.setTableName(scoreTableOf(letter));
+    t.open();
+    t.append();
+    t.setValue(0, m_answered);
+    t.setValue(1, questionText);
+    t.setValue(2, points);
+    t.setValue(3, m_answered > 0 ? m_scoreTotal / m_answered : 0);
+    t.setValue(4, m_ctx.platform.now());
+    t.post();
+    t.close();
+    // An open score panel goes on listing the records, the new one included.
+    if (shown) t.open();
+}
+
+void PracticePanel::butCjClick() {
+    if (butCj->text() == kScoreCaption) {
+        const ScorePanelPlace p =
+            scorePanelPlace(butCj->x(), m_ctx.form.formHeight(), m_ctx.state.CaptionAllowance);
+        panCj->setGeometry(p.panCj);
+        dbgCj->resize(p.dbgCj);
+        lblLc->resize(p.titleWidth, lblLc->height());
+        lblC1->resize(p.titleWidth, lblC1->height());
+        butCh->move(p.closeLeft, butCh->y());
+        panCj->show();
+        panCj->raise();
+        butCj->setText(kCloseScoreCaption);
+        m_ctx.db.tabCj.setTableName(scoreTableOf(kindLetter()));
+        m_ctx.db.tabCj.open();
+    } else {
+        panCj->hide();
+        butCj->setText(kScoreCaption);
+        m_ctx.db.tabCj.close();
+        edtJg->setFocus();
+    }
+}
+
+void PracticePanel::butChClick() {
+    panCj->hide();
+    butCj->setText(kScoreCaption);
+    edtJg->setFocus();
+}
+
+void PracticePanel::butFhClick() {
+    m_ctx.state.LayoutWidth = 640;
+    const QSize screen = m_ctx.platform.screenSize();
+    m_ctx.form.setFormSize(640, 480);
+    m_ctx.form.moveForm((screen.width() - 640) / 2, (screen.height() - 480) / 2);
+    hide();
+    m_ctx.form.setStatusText(2, QString());
+    m_ctx.form.setStatusText(3, QString());
+}
+
+void PracticePanel::butTcClick() { m_ctx.form.closeForm(); }
 
 }  // namespace kovu
