@@ -247,7 +247,8 @@ void TfrmKovu::SwitchPanel() {
         static const char* titles[] = {"算术练习条件设置", "拼音练习条件设置", "英语练习条件设置"};
         panTj->lblNr->setText(QString::fromUtf8(titles[p - 1]));
         panTj->chkSd->setVisible(p == 2);
-        panTj->chkLt->setText(QStringLiteral("不显示") + (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
+        panTj->chkLt->setText(QStringLiteral("不显示") +
+                              (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
         panTj->chkLt->setVisible(p == 1 || p == 3);
         panTj->chkPx->setVisible(p == 2 || p == 3);
         panTj->lbl03->setVisible(p == 2);
@@ -329,7 +330,8 @@ void TfrmKovu::tmr1Timer() {
     if (m_state.SessionStart.isValid()) {
         qint64 secs = m_state.SessionStart.secsTo(now);
         if (secs < 0) secs = 0;
-        setStatusText(3, QStringLiteral("累计:") + QTime(0, 0).addSecs(static_cast<int>(secs % 86400)).toString("hh:mm:ss"));
+        setStatusText(3, QStringLiteral("累计:") +
+                             QTime(0, 0).addSecs(static_cast<int>(secs % 86400)).toString("hh:mm:ss"));
     } else {
         setStatusText(3, QString());
     }

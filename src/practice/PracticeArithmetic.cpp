@@ -164,6 +164,8 @@ void PracticePanel::NextReviewQuestion() {
     const Operands o{m_arith.FirstOperand, m_arith.SecondOperand};
     const int result = resultOf(m_arith.TypeCode, o);
     edtJg->setText(QString::number(result));
+    // Writing the same answer as before changes nothing in the box, so the button is enabled here too.
+    butKs->setEnabled(true);
     if (!usesCountingPictures(m_arith.TypeCode)) {
         showColumnForm(true);
         lbl4->setText(QString::number(result));

@@ -264,7 +264,7 @@ void PracticePanel::LayoutPracticePanel() {
     setGeometry(scaled(1, s), 1, scaled(792, s), m_ctx.form.formHeight() - m_ctx.state.CaptionAllowance - 53);
     imgFx->setGeometry(2, 2, pan3->width() - 4, pan3->height() - 4);
     scaleFonts();
-    applyQuestionPlaces();
+    applyQuestionPlaces(false);
 }
 
 void PracticePanel::scaleFonts() {
@@ -289,10 +289,10 @@ void PracticePanel::ArrangeQuestionLabels() {
     } else {
         lbl3->setAutoFillBackground(false);
     }
-    applyQuestionPlaces();
+    applyQuestionPlaces(true);
 }
 
-void PracticePanel::applyQuestionPlaces() {
+void PracticePanel::applyQuestionPlaces(bool visibility) {
     const int s = m_ctx.state.LayoutScale;
     for (const LabelPlace& p : m_questionPlaces) {
         QWidget* w = pan2->findChild<QWidget*>(p.name);
@@ -304,8 +304,8 @@ void PracticePanel::applyQuestionPlaces() {
         const int left = p.leftIsFinal ? p.left : scaled(p.left, s);
         const int width = p.width < 0 ? w->width() : scaled(p.width, s);
         w->setGeometry(left, scaled(p.top, s), width, scaled(p.height, s));
-        if (p.shown == 1) w->show();
-        if (p.shown == 0) w->hide();
+        if (visibility && p.shown == 1) w->show();
+        if (visibility && p.shown == 0) w->hide();
     }
     fitQuestionText();
 }

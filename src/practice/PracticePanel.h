@@ -128,7 +128,8 @@ private:
     void buildQuestionArea();
     void buildScoreBox();
     void buildScorePanel();
-    void applyQuestionPlaces();
+    // Places, sizes and fonts of the question labels; with visibility also which are shown.
+    void applyQuestionPlaces(bool visibility);
     void fitQuestionText();
     void scaleFonts();
     bool isTest() const;

@@ -13,6 +13,11 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
 
+// Readable QString values in failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace kovu::test {
 
 // A solid picture, as the example pictures of yetl are stored.
@@ -62,18 +67,24 @@ struct PracticeScreen {
         }
         form = makeForm(platform, folder);
         form->show();
+        QApplication::setActiveWindow(form.get());
         panTj = form->panTj;
         panSs = panTj->panSs;
         pan1 = form->pan1;
     }
 
     void openConditions() { QTest::mouseClick(form->imgSs, Qt::LeftButton); }
-    void choose(TRadioGroup* group, int item) { QTest::mouseClick(group->button(item), Qt::LeftButton); }
+    // Clicks an item of a radio group on its round mark.
+    void choose(TRadioGroup* group, int item) {
+        QRadioButton* b = group->button(item);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+    }
     void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     void test() { choose(panTj->rgpNr, 1); }
     void review() { choose(panTj->rgpNr, 0); }
     // Starts the session with the scripted draws of its first question.
     void start(std::initializer_list<int> draws = {}) {
+        platform.draws.clear();
         platform.draws.insert(platform.draws.end(), draws);
         click(panTj->bitQd);
     }
