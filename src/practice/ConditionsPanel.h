@@ -9,10 +9,9 @@
 
 #include "data/Shared.h"
 #include "platform/Controls.h"
+#include "practice/ArithmeticChoices.h"
 
 namespace kovu {
-
-class ArithmeticChoices;
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
