@@ -9,6 +9,7 @@
 #include "data/ImageCodec.h"
 #include "platform/Controls.h"
 #include "pictures/ConfirmPanel.h"
+#include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
 #include "tools/HelpPanel.h"
 #include <QTabWidget>
