@@ -101,8 +101,9 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out) {
         }
         for (const EnglishWord& w : c.words) {
             QVariant picture(QMetaType(QMetaType::QByteArray));
-            if (!w.emoji.isEmpty()) {
-                picture = encodePicture(drawRecipe(c.wordRecipe, {{"emoji", w.emoji}}), c.wordRecipe.format);
+            if (!w.recipe.isEmpty()) {
+                const Recipe& r = c.wordRecipe(w.recipe);
+                picture = encodePicture(drawRecipe(r, w.vars), r.format);
                 ++report.pictures;
             }
             db.exec("INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES (?, ?, ?, ?, ?, ?)",

@@ -194,6 +194,7 @@ void readEnglish(const QString& dir, Content& c) {
     const QSet<QString> lessons = lessonSet(c.englishLessons);
     const QString name = "data/yydc.txt";
     QHash<QString, int> seen;
+    std::vector<EnglishWord> pending;
     for (const SourceRow& r : readTable(path(dir, name), name, 5).rows) {
         const QStringList& f = r.fields;
         require(checkItemNumber(f[0], lessons), name, r.line);
@@ -203,12 +204,36 @@ void readEnglish(const QString& dir, Content& c) {
         if (seen.contains(key))
             throw SourceError(name, r.line, QString("%1 %2 is already on line %3").arg(f[1], f[3]).arg(seen.value(key)));
         seen.insert(key, r.line);
-        const QString emoji = f[4] == "-" ? QString() : f[4];
-        if (!emoji.isEmpty()) checkEmoji(emoji, name, r.line);
-        c.words.push_back({f[0], f[1], f[2], f[3], emoji, r.line});
+        EnglishWord w{f[0], f[1], f[2], f[3], {}, {}, r.line};
+        // The picture: "-" for none, "recipe:text" for a recipe of words.txt, else an emoji.
+        if (f[4] != "-") {
+            const int colon = int(f[4].indexOf(':'));
+            if (colon > 0) {
+                w.recipe = f[4].left(colon);
+                w.vars.insert("text", f[4].mid(colon + 1));
+            } else {
+                checkEmoji(f[4], name, r.line);
+                w.recipe = "word";
+                w.vars.insert("emoji", f[4]);
+            }
+        }
+        pending.push_back(w);
     }
-    c.wordRecipe = readTemplate(dir, "pictures/words.txt", "word", PictureFormat::Jpeg,
-                                QSize(kWordMaxWidth, kWordMaxHeight), false);
+    c.wordRecipes = readRecipes(path(dir, "pictures/words.txt"), "pictures/words.txt");
+    for (const Recipe& rc : c.wordRecipes) {
+        if (rc.format != PictureFormat::Jpeg) throw SourceError(rc.file, rc.line, "a word picture must be jpeg");
+        if (rc.size.width() > kWordMaxWidth || rc.size.height() > kWordMaxHeight)
+            throw SourceError(rc.file, rc.line,
+                              QString("a word picture must be at most %1x%2").arg(kWordMaxWidth).arg(kWordMaxHeight));
+    }
+    if (std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(), [](const Recipe& rc) { return rc.name == "word"; }))
+        throw SourceError("pictures/words.txt", 0, "the picture named word is missing");
+    for (EnglishWord& w : pending) {
+        if (!w.recipe.isEmpty() &&
+            std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(), [&](const Recipe& rc) { return rc.name == w.recipe; }))
+            throw SourceError(name, w.line, "pictures/words.txt has no picture named " + w.recipe);
+        c.words.push_back(w);
+    }
 }
 
 void readExamples(const QString& dir, Content& c) {
@@ -231,6 +256,12 @@ void readExamples(const QString& dir, Content& c) {
 }
 
 }  // namespace
+
+const Recipe& Content::wordRecipe(const QString& name) const {
+    for (const Recipe& r : wordRecipes)
+        if (r.name == name) return r;
+    throw SourceError("pictures/words.txt", 0, "no picture named " + name);
+}
 
 const QStringList& settingFields() {
     static const QStringList f = {"自动适应屏幕", "不显示例图", "算术类型", "最大数字", "图例图片",

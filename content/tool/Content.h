@@ -21,7 +21,9 @@ struct PinyinItem {
     QString number, character, pinyin, tone;
 };
 struct EnglishWord {
-    QString number, word, phonetic, meaning, emoji;  // emoji empty: no picture
+    QString number, word, phonetic, meaning;
+    QString recipe;                 // the word picture's recipe, empty when the word has none
+    QHash<QString, QString> vars;   // $emoji or $text of the recipe
     int line = 0;
 };
 struct ExamplePicture {
@@ -44,7 +46,9 @@ struct Content {
     std::vector<ExamplePicture> examples;
     Dictionary dictionary;
     QStringList dictionaryOrder;  // characters in the order of the source
-    Recipe wordRecipe, exampleRecipe;
+    std::vector<Recipe> wordRecipes;  // "word" (an emoji) and the others a word may name
+    Recipe exampleRecipe;
+    const Recipe& wordRecipe(const QString& name) const;
 };
 
 // Reads and checks the sources under dir. Raises SourceError naming the file (relative to dir)
