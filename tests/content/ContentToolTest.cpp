@@ -144,7 +144,7 @@ TEST(ContentTool, NamesFileAndLineOfEveryKindOfFault) {
         {"data/yepy.txt", "101 | 人 | ren", "expected 4 fields"},
         {"data/yydc.txt", "101 | red2 | | 红色二 | -", "other than letters"},
         {"data/yydc.txt", "101 | dog | | | 🐶", "meaning is empty"},
-        {"data/yydc.txt", "102 | dog | | 狗 | 🐶", "names lesson 102"},
+        {"data/yydc.txt", "109 | dog | | 狗 | 🐶", "names lesson 109"},
         {"data/yesz.txt", "窗口 | 1", "not a settings field"},
         {"dict/yefc.txt", "人 | ren2", "given twice"},
         {"dict/yefc.txt", "乂 | yi5", "not pinyin letters"},
