@@ -19,3 +19,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
 # The window stands centred on the 1024 x 768 screen: 634 x 454 at 195,157.
 convert "$work/root.png" -crop 634x454+192+144 +repage "$out/main.png"
 echo "wrote $out/main.png"
+# The arithmetic screens, driven through the real form with fixed draws.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_practice_shots" "$build/kovu.mdb" "$out"

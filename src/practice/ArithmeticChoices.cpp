@@ -21,6 +21,7 @@ ArithmeticChoices::ArithmeticChoices(FormContext& ctx, ConditionsPanel* conditio
     setObjectName("panSs");
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setGeometry(641, 2, 488, 377);
+    setAutoFillBackground(true);
 
     rgp1 = makeControl<TRadioGroup>(this, "rgp1", 10, 8, 190, 360);
     rgp1->setTitle("计算程度选择");

@@ -10,6 +10,8 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     setObjectName("panTj");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setGeometry(640, 44, 630, 384);
+    // The panel lies over the front picture: it paints its own background.
+    setAutoFillBackground(true);
 
     shpNr = makeControl<TShape>(this, "shpNr", 4, 4, 130, 40);
     shpNr->setBrushColor(Qt::green);

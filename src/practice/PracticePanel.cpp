@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QImage>
+#include <QPainter>
 
 #include "data/QueryModel.h"
 #include "data/Settings.h"
@@ -23,6 +24,16 @@ const QString kWaitHint = QStringLiteral("用键盘输入答案后回车或确�
 const QString kNextHint = QStringLiteral("请按回车或确定显示下题");
 
 QImage formPicture(const QString& name) { return QImage(QStringLiteral(":/form/") + name); }
+
+// A picture laid on a solid background, so that it hides what lies under it.
+QImage opaquePicture(const QString& name, const QColor& background) {
+    const QImage src = formPicture(name);
+    QImage out(src.size(), QImage::Format_RGB32);
+    out.fill(background);
+    QPainter p(&out);
+    p.drawImage(0, 0, src);
+    return out;
+}
 
 QLabel* makeLabel(QWidget* parent, const char* name, int l, int t, int w, int h, const QString& text,
                   const char* family, int size, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
@@ -161,11 +172,12 @@ void PracticePanel::buildQuestionArea() {
     for (TShape* s : {shpT1, shpT2, shpT3}) s->hide();
 
     imgCh = makeControl<TImage>(pan2, "imgCh", 137, 21, 64, 72);
-    imgCh->setPicture(formPicture("imgCh.png"));
+    // The crosses cover the asterisks of the question and of the column.
+    imgCh->setPicture(opaquePicture("imgCh.png", shp0->brushColor()));
     imgCh->setStretch(true);
     imgCh->hide();
     imgC1 = makeControl<TImage>(pan2, "imgC1", 176, 131, 22, 24);
-    imgC1->setPicture(formPicture("imgC1.png"));
+    imgC1->setPicture(opaquePicture("imgC1.png", shp0->brushColor()));
     imgC1->setStretch(true);
     imgC1->hide();
 
@@ -224,11 +236,16 @@ void PracticePanel::buildScorePanel() {
     dbgCj->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgCj->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgCj->verticalHeader()->hide();
+    // Fixed column widths: measuring the contents would lay out every row again at each record.
+    dbgCj->horizontalHeader()->setDefaultSectionSize(80);
+    dbgCj->horizontalHeader()->setMinimumSectionSize(40);
     dbgCj->horizontalHeader()->setStretchLastSection(true);
     setFontOf(dbgCj, "宋体", 11);
     m_scoreModel = new QueryModel(this);
     m_scoreModel->setQuery(&m_ctx.db.tabCj);
     dbgCj->setModel(m_scoreModel);
+    const int widths[] = {50, 170, 60, 70};
+    for (int i = 0; i < 4; ++i) dbgCj->setColumnWidth(i, widths[i]);
     panCj->hide();
 }
 
@@ -396,6 +413,7 @@ void PracticePanel::bitQdClick() {
         imgFx->hide();
         butCj->setEnabled(true);
         lblCj->setText("0");
+        setTextColor(lblCj, Qt::black);
         lblBc->clear();
         lblTh->clear();
         lblT0->setText(kWaitHint);

@@ -1,0 +1,130 @@
+// Pictures of the arithmetic screens for the README: the real form on a copy of the delivered
+// database, driven by clicks and typed answers with fixed draws, each state grabbed as a PNG.
+//   kovu_practice_shots <kovu.mdb> <output folder>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <deque>
+
+#include "app/TfrmKovu.h"
+#include "data/Connection.h"
+#include "platform/Fonts.h"
+#include "platform/Platform.h"
+#include "practice/ArithmeticChoices.h"
+#include "practice/ConditionsPanel.h"
+#include "practice/PracticePanel.h"
+
+namespace {
+
+using namespace kovu;
+
+// The real platform with a chosen screen and scripted draws.
+class ShotPlatform : public Platform {
+public:
+    QSize screenSize() const override { return screen; }
+    int random(int n) override {
+        if (n <= 0) return 0;
+        if (draws.empty()) return Platform::random(n);
+        const int v = draws.front();
+        draws.pop_front();
+        return v % n;
+    }
+    QSize screen{1024, 768};
+    std::deque<int> draws;
+};
+
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+    }
+}
+
+bool save(QWidget* w, const QString& file) {
+    settle();
+    const bool ok = w->grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
+}
+
+void choose(TRadioGroup* g, int i) {
+    QRadioButton* b = g->button(i);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+void type(QWidget* w, const QString& text) {
+    for (const QChar c : text) QTest::keyClick(w, c.toLatin1());
+    QTest::keyClick(w, Qt::Key_Return);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    installChineseFonts();
+    installChineseTranslations();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: kovu_practice_shots <kovu.mdb> <output folder>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    QTemporaryDir dir;
+    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return 1;
+    QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        Connection c;
+        c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
+        c.exec("UPDATE yesz SET 算术类型 = 0, 最大数字 = 9, 图例图片 = 0, 不显示例图 = 0, 自动适应屏幕 = 0");
+    }
+
+    ShotPlatform platform;
+    TfrmKovu form(platform, dir.path());
+    form.show();
+    settle();
+    ConditionsPanel* panTj = form.panTj;
+    ArithmeticChoices* panSs = panTj->panSs;
+    PracticePanel* pan1 = form.pan1;
+    bool ok = true;
+
+    // The conditions panel, set for a test of one-digit sums.
+    QTest::mouseClick(form.imgSs, Qt::LeftButton);
+    choose(panTj->rgpNr, 1);
+    ok &= save(&form, out + "/arith-conditions.png");
+
+    // A sum with counting pictures at 800 x 600, answered right.
+    platform.draws = {3, 4};
+    QTest::mouseClick(panTj->bitQd, Qt::LeftButton);
+    ok &= save(&form, out + "/arith-counting-800.png");
+    QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+
+    // The same sum on the whole width of a 1024-pixel screen.
+    QTest::mouseClick(panTj->chkPm, Qt::LeftButton);
+    platform.draws = {3, 4};
+    QTest::mouseClick(panTj->bitQd, Qt::LeftButton);
+    ok &= save(&form, out + "/arith-counting-1024.png");
+    QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+    QTest::mouseClick(panTj->chkPm, Qt::LeftButton);
+
+    // A two-digit sum answered wrong: the right result, its carry mark and the cross.
+    choose(panSs->rgp1, 2);
+    platform.draws = {2, 1, 7, 5};
+    QTest::mouseClick(panTj->bitQd, Qt::LeftButton);
+    type(pan1->edtJg, "32");
+    ok &= save(&form, out + "/arith-carry-wrong-800.png");
+    QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+
+    // A review line of the multiplication table with its rhyme.
+    choose(panSs->rgp1, 6);
+    choose(panTj->rgpNr, 0);
+    QTest::mouseClick(panTj->bitQd, Qt::LeftButton);
+    for (int i = 0; i < 36; ++i) QTest::keyClick(pan1->butKs, Qt::Key_Return);
+    ok &= save(&form, out + "/arith-multiplication-review-800.png");
+    QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+    return ok ? 0 : 1;
+}
