@@ -266,3 +266,93 @@ TEST(PracticeSession, ExitEndsTheProgram) {
     s.click(s.pan1->butTc);
     EXPECT_FALSE(s.form->isVisible());
 }
+
+TEST(PracticeSession, NarrowScreensPractiseAtTheScreenWidth) {
+    FakePlatform platform;
+    platform.screen = QSize(640, 480);
+    TestFolder folder;
+    folder.writeSmallDb();
+    auto form = makeForm(platform, folder);
+    form->show();
+    ASSERT_TRUE(form->panTj->chkPm->isChecked());
+    EXPECT_FALSE(form->panTj->chkPm->isEnabled());
+    form->imgSsClick();
+    form->panTj->panSs->rgp1->click(2);
+    form->panTj->bitQd->click();
+    EXPECT_EQ(form->formWidth(), 640);
+    EXPECT_EQ(form->formHeight(), 480);
+    EXPECT_EQ(form->state().LayoutScale, 80);
+    EXPECT_EQ(form->pan1->butKs->geometry(), QRect(344, 374, 75, 54));
+    EXPECT_EQ(form->pan1->lblSs->font().pointSize(), 57);
+}
+
+TEST(PracticeSession, AcceleratorsReturnAndStart) {
+    PracticeScreen s({2});
+    s.openConditions();
+    s.test();
+    s.platform.draws = {1, 1, 1, 1};
+    QTest::keyClick(s.form.get(), Qt::Key_Q, Qt::AltModifier);
+    QTRY_VERIFY(s.pan1->isVisible());
+    EXPECT_EQ(s.pan1->lblSs->text(), "11 + 11 = ");
+    QTest::keyClick(s.form.get(), Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(!s.pan1->isVisible());
+    EXPECT_TRUE(s.panSs->isVisible());
+    EXPECT_EQ(s.form->formWidth(), 640);
+}
+
+TEST(PracticeSession, PinyinAndEnglishSessionsOpenTheFrameWithoutAnExercise) {
+    PracticeScreen s;
+    s.form->imgYyClick();
+    ASSERT_EQ(s.form->state().PracticeKind, "英语");
+    s.pan1->bitQdClick();
+    EXPECT_TRUE(s.pan1->isVisible());
+    EXPECT_TRUE(s.form->statusText(1).startsWith("英语练习：《"));
+    EXPECT_TRUE(s.form->statusText(1).endsWith("(复习)"));
+    // The English rows of the question area: the four small labels hidden, the answer box wide.
+    EXPECT_FALSE(s.pan1->lbl1->isVisible());
+    EXPECT_EQ(s.pan1->edtJg->width(), 345);
+    EXPECT_EQ(s.pan1->lblYd->x(), 800 * 100 / 444);
+    const QString before = s.pan1->lblSs->text();
+    s.click(s.pan1->butKs);
+    EXPECT_EQ(s.pan1->lblSs->text(), before);
+    EXPECT_TRUE(s.platform.dlg().log.empty());
+    EXPECT_TRUE(s.rows("yycj").isEmpty());
+    s.click(s.pan1->butFh);
+    EXPECT_FALSE(s.pan1->isVisible());
+
+    // Pinyin arranges its four typefaces in a row.
+    s.form->imgPyClick();
+    s.pan1->bitQdClick();
+    EXPECT_TRUE(s.pan1->lbl1->isVisible());
+    EXPECT_TRUE(s.pan1->lbl5->isVisible());
+    EXPECT_EQ(s.pan1->lbl2->x(), 67);
+    EXPECT_EQ(s.pan1->lbl3->font().family(), "黑体");
+    EXPECT_EQ(s.pan1->lblSs->x(), 246);
+    EXPECT_FALSE(s.pan1->lbl3->autoFillBackground());
+}
+
+TEST(PracticeSession, ReviewRunsOnTheDeliveredDatabase) {
+    FakePlatform platform;
+    TestFolder folder;
+    folder.copyDeliveredDb();
+    auto form = makeForm(platform, folder);
+    form->show();
+    QTest::mouseClick(form->imgSs, Qt::LeftButton);
+    TRadioGroup* rgp3 = form->panTj->panSs->rgp3;
+    ASSERT_GE(rgp3->count(), 2);
+    EXPECT_TRUE(rgp3->items().contains("苹果"));
+    rgp3->click(1);
+    ASSERT_TRUE(form->pan1->imgT.at(0)->hasPicture());
+    EXPECT_EQ(form->pan1->imgT.at(0)->picture(), form->pan1->imgP.at(8)->picture());
+    form->panTj->panSs->rgp1->click(0);
+    form->panTj->panSs->rgp2->click(8);
+    platform.draws = {2, 6};
+    form->panTj->bitQd->click();
+    EXPECT_EQ(form->pan1->lblSs->text(), "2 + 6 = ");
+    EXPECT_EQ(form->pan1->edtJg->text(), "8");
+    EXPECT_TRUE(form->pan1->imgTx->hasPicture());
+    EXPECT_TRUE(platform.dlg().log.empty());
+    auto c = openDb(folder.db());
+    EXPECT_EQ(c->scalar("SELECT 图例图片 FROM yesz").toInt(), 1);
+    EXPECT_EQ(c->scalar("SELECT 最大数字 FROM yesz").toInt(), 9);
+}
