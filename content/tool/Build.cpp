@@ -74,7 +74,8 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out) {
         report.rows += 1;
 
         for (const Recipe& r : c.screen) {
-            db.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)", {r.name, encodePicture(drawRecipe(r), r.format)});
+            db.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
+                    {r.name, encodePicture(drawRecipe(r), r.format)});
             ++report.pictures;
             ++report.rows;
         }
@@ -86,9 +87,12 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out) {
             ++report.rows;
         }
         for (const Textbook& b : c.pinyinBooks) db.exec("INSERT INTO yekb VALUES (?, ?)", {b.number, b.name});
-        for (const Textbook& b : c.englishBooks) db.exec("INSERT INTO yykb VALUES (?, ?)", {b.number, b.name});
-        for (const Lesson& l : c.pinyinLessons) db.exec("INSERT INTO yekt VALUES (?, ?)", {l.number, l.title});
-        for (const Lesson& l : c.englishLessons) db.exec("INSERT INTO yykt VALUES (?, ?)", {l.number, l.title});
+        for (const Textbook& b : c.englishBooks)
+            db.exec("INSERT INTO yykb VALUES (?, ?)", {b.number, b.name});
+        for (const Lesson& l : c.pinyinLessons)
+            db.exec("INSERT INTO yekt VALUES (?, ?)", {l.number, l.title});
+        for (const Lesson& l : c.englishLessons)
+            db.exec("INSERT INTO yykt VALUES (?, ?)", {l.number, l.title});
         report.rows += int(c.pinyinBooks.size() + c.englishBooks.size() + c.pinyinLessons.size() +
                            c.englishLessons.size());
         // The first lesson of the first textbook is chosen, so a first practice has items at once.
@@ -106,8 +110,9 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out) {
                 picture = encodePicture(drawRecipe(r, w.vars), r.format);
                 ++report.pictures;
             }
-            db.exec("INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES (?, ?, ?, ?, ?, ?)",
-                    {w.number, w.word, w.phonetic, w.meaning, picture, inLesson(w.number, firstEnglish) ? 1 : 0});
+            db.exec(
+                "INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES (?, ?, ?, ?, ?, ?)",
+                {w.number, w.word, w.phonetic, w.meaning, picture, inLesson(w.number, firstEnglish) ? 1 : 0});
             ++report.rows;
         }
         for (const QString& ch : c.dictionaryOrder) {

@@ -24,10 +24,11 @@ std::vector<Textbook> readTextbooks(const QString& dir, const QString& name) {
     QSet<QString> seen;
     for (const SourceRow& r : readTable(path(dir, name), name, 2).rows) {
         require(checkTextbookNumber(r.fields[0]), name, r.line);
-        if (seen.contains(r.fields[0])) throw SourceError(name, r.line, "textbook " + r.fields[0] + " given twice");
+        if (seen.contains(r.fields[0]))
+            throw SourceError(name, r.line, "textbook " + r.fields[0] + " given twice");
         if (r.fields[1].isEmpty()) throw SourceError(name, r.line, "the textbook has no name");
-        require(checkMeaning(r.fields[1]).isEmpty() ? QString() : "the name holds characters outside GBK", name,
-                r.line);
+        require(checkMeaning(r.fields[1]).isEmpty() ? QString() : "the name holds characters outside GBK",
+                name, r.line);
         seen.insert(r.fields[0]);
         out.push_back({r.fields[0], r.fields[1]});
     }
@@ -41,10 +42,11 @@ std::vector<Lesson> readLessons(const QString& dir, const QString& name, const s
     std::vector<Lesson> out;
     for (const SourceRow& r : readTable(path(dir, name), name, 2).rows) {
         require(checkLessonNumber(r.fields[0], textbooks), name, r.line);
-        if (seen.contains(r.fields[0])) throw SourceError(name, r.line, "lesson " + r.fields[0] + " given twice");
+        if (seen.contains(r.fields[0]))
+            throw SourceError(name, r.line, "lesson " + r.fields[0] + " given twice");
         if (r.fields[1].isEmpty()) throw SourceError(name, r.line, "the lesson has no title");
-        require(checkMeaning(r.fields[1]).isEmpty() ? QString() : "the title holds characters outside GBK", name,
-                r.line);
+        require(checkMeaning(r.fields[1]).isEmpty() ? QString() : "the title holds characters outside GBK",
+                name, r.line);
         seen.insert(r.fields[0]);
         out.push_back({r.fields[0], r.fields[1]});
     }
@@ -61,8 +63,7 @@ void readDictionary(const QString& dir, Content& c) {
     const QString name = "dict/yefc.txt";
     for (const SourceRow& r : readTable(path(dir, name), name, 2).rows) {
         require(checkCharacter(r.fields[0]), name, r.line);
-        if (c.dictionary.contains(r.fields[0]))
-            throw SourceError(name, r.line, r.fields[0] + " given twice");
+        if (c.dictionary.contains(r.fields[0])) throw SourceError(name, r.line, r.fields[0] + " given twice");
         const QStringList readings = r.fields[1].split(' ', Qt::SkipEmptyParts);
         if (readings.isEmpty()) throw SourceError(name, r.line, r.fields[0] + " has no reading");
         for (const QString& rd : readings) require(checkDictionaryReading(rd), name, r.line);
@@ -80,7 +81,8 @@ void readSettings(const QString& dir, Content& c) {
     for (const SourceRow& r : readTable(path(dir, name), name, 2).rows) {
         const QString& f = r.fields[0];
         const QString& v = r.fields[1];
-        if (!settingFields().contains(f)) throw SourceError(name, r.line, "\"" + f + "\" is not a settings field");
+        if (!settingFields().contains(f))
+            throw SourceError(name, r.line, "\"" + f + "\" is not a settings field");
         if (lines.contains(f)) throw SourceError(name, r.line, f + " given twice");
         lines.insert(f, r.line);
         values.insert(f, v);
@@ -92,7 +94,8 @@ void readSettings(const QString& dir, Content& c) {
             throw SourceError(name, r.line, f + " must be a whole number");
         }
         auto range = [&](int lo, int hi) {
-            if (n < lo || n > hi) throw SourceError(name, r.line, QString("%1 must lie in %2 to %3").arg(f).arg(lo).arg(hi));
+            if (n < lo || n > hi)
+                throw SourceError(name, r.line, QString("%1 must lie in %2 to %3").arg(f).arg(lo).arg(hi));
         };
         if (f == "算术类型") range(0, 6);
         if (f == "最大数字") range(0, 9);
@@ -106,8 +109,8 @@ void readSettings(const QString& dir, Content& c) {
     for (const QString& f : settingFields())
         if (!lines.contains(f)) throw SourceError(name, 0, "the field " + f + " is missing");
     // The stored lesson is the n-th lesson of the stored textbook.
-    auto lessonCheck = [&](const QString& bookField, const QString& lessonField, const std::vector<Textbook>& books,
-                           const std::vector<Lesson>& lessons) {
+    auto lessonCheck = [&](const QString& bookField, const QString& lessonField,
+                           const std::vector<Textbook>& books, const std::vector<Lesson>& lessons) {
         const QString book = books.at(values.value(bookField).toInt() - 1).number;
         int count = 0;
         for (const Lesson& l : lessons) count += l.number.startsWith(book);
@@ -136,16 +139,20 @@ void readScreenPictures(const QString& dir, Content& c) {
             if (r.name != role.code) continue;
             known = true;
             if (r.format != role.format)
-                throw SourceError(name, r.line, QString("picture %1 must be %2").arg(r.name, formatName(role.format)));
-            if (r.size != QSize(role.width, role.height))
                 throw SourceError(name, r.line,
-                                  QString("picture %1 must be %2x%3").arg(r.name).arg(role.width).arg(role.height));
+                                  QString("picture %1 must be %2").arg(r.name, formatName(role.format)));
+            if (r.size != QSize(role.width, role.height))
+                throw SourceError(
+                    name, r.line,
+                    QString("picture %1 must be %2x%3").arg(r.name).arg(role.width).arg(role.height));
         }
         if (!known) throw SourceError(name, r.line, "\"" + r.name + "\" is not a screen picture code");
     }
     for (const ScreenRole& role : screenRoles()) {
-        auto it = std::find_if(recipes.begin(), recipes.end(), [&](const Recipe& r) { return r.name == role.code; });
-        if (it == recipes.end()) throw SourceError(name, 0, QString("the picture %1 is missing").arg(role.code));
+        auto it = std::find_if(recipes.begin(), recipes.end(),
+                               [&](const Recipe& r) { return r.name == role.code; });
+        if (it == recipes.end())
+            throw SourceError(name, 0, QString("the picture %1 is missing").arg(role.code));
         c.screen.push_back(*it);
     }
 }
@@ -156,7 +163,8 @@ Recipe readTemplate(const QString& dir, const QString& name, const QString& reci
     if (recipes.size() != 1 || recipes.front().name != recipeName)
         throw SourceError(name, 0, "the file must hold one picture named " + recipeName);
     const Recipe& r = recipes.front();
-    if (r.format != format) throw SourceError(name, r.line, QString("the picture must be %1").arg(formatName(format)));
+    if (r.format != format)
+        throw SourceError(name, r.line, QString("the picture must be %1").arg(formatName(format)));
     if (exact ? r.size != max : (r.size.width() > max.width() || r.size.height() > max.height()))
         throw SourceError(name, r.line,
                           QString("the picture must be %1 %2x%3")
@@ -202,7 +210,8 @@ void readEnglish(const QString& dir, Content& c) {
         require(checkMeaning(f[3]), name, r.line);
         const QString key = f[1].toLower() + "|" + f[3];
         if (seen.contains(key))
-            throw SourceError(name, r.line, QString("%1 %2 is already on line %3").arg(f[1], f[3]).arg(seen.value(key)));
+            throw SourceError(name, r.line,
+                              QString("%1 %2 is already on line %3").arg(f[1], f[3]).arg(seen.value(key)));
         seen.insert(key, r.line);
         EnglishWord w{f[0], f[1], f[2], f[3], {}, {}, r.line};
         // The picture: "-" for none, "recipe:text" for a recipe of words.txt, else an emoji.
@@ -221,16 +230,19 @@ void readEnglish(const QString& dir, Content& c) {
     }
     c.wordRecipes = readRecipes(path(dir, "pictures/words.txt"), "pictures/words.txt");
     for (const Recipe& rc : c.wordRecipes) {
-        if (rc.format != PictureFormat::Jpeg) throw SourceError(rc.file, rc.line, "a word picture must be jpeg");
+        if (rc.format != PictureFormat::Jpeg)
+            throw SourceError(rc.file, rc.line, "a word picture must be jpeg");
         if (rc.size.width() > kWordMaxWidth || rc.size.height() > kWordMaxHeight)
-            throw SourceError(rc.file, rc.line,
-                              QString("a word picture must be at most %1x%2").arg(kWordMaxWidth).arg(kWordMaxHeight));
+            throw SourceError(
+                rc.file, rc.line,
+                QString("a word picture must be at most %1x%2").arg(kWordMaxWidth).arg(kWordMaxHeight));
     }
-    if (std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(), [](const Recipe& rc) { return rc.name == "word"; }))
+    if (std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(),
+                     [](const Recipe& rc) { return rc.name == "word"; }))
         throw SourceError("pictures/words.txt", 0, "the picture named word is missing");
     for (EnglishWord& w : pending) {
-        if (!w.recipe.isEmpty() &&
-            std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(), [&](const Recipe& rc) { return rc.name == w.recipe; }))
+        if (!w.recipe.isEmpty() && std::none_of(c.wordRecipes.begin(), c.wordRecipes.end(),
+                                                [&](const Recipe& rc) { return rc.name == w.recipe; }))
             throw SourceError(name, w.line, "pictures/words.txt has no picture named " + w.recipe);
         c.words.push_back(w);
     }
@@ -243,8 +255,8 @@ void readExamples(const QString& dir, Content& c) {
         const QStringList& f = r.fields;
         if (f[0].isEmpty()) throw SourceError(name, r.line, "the picture has no number");
         if (codes.contains(f[0])) throw SourceError(name, r.line, "picture number " + f[0] + " given twice");
-        require(checkMeaning(f[1]).isEmpty() ? QString() : "the name \"" + f[1] + "\" is empty or not GBK", name,
-                r.line);
+        require(checkMeaning(f[1]).isEmpty() ? QString() : "the name \"" + f[1] + "\" is empty or not GBK",
+                name, r.line);
         if (names.contains(f[1])) throw SourceError(name, r.line, "picture name " + f[1] + " given twice");
         checkEmoji(f[2], name, r.line);
         codes.insert(f[0]);
@@ -287,16 +299,21 @@ std::vector<Recipe> loadFormRecipes(const QString& dir) {
     std::vector<Recipe> recipes = readRecipes(path(dir, name), name);
     std::vector<Recipe> out;
     for (const FormRole& role : formRoles()) {
-        auto it = std::find_if(recipes.begin(), recipes.end(), [&](const Recipe& r) { return r.name == role.file; });
-        if (it == recipes.end()) throw SourceError(name, 0, QString("the picture %1 is missing").arg(role.file));
+        auto it = std::find_if(recipes.begin(), recipes.end(),
+                               [&](const Recipe& r) { return r.name == role.file; });
+        if (it == recipes.end())
+            throw SourceError(name, 0, QString("the picture %1 is missing").arg(role.file));
         if (it->format != role.format)
-            throw SourceError(name, it->line, QString("%1 must be %2").arg(role.file, formatName(role.format)));
+            throw SourceError(name, it->line,
+                              QString("%1 must be %2").arg(role.file, formatName(role.format)));
         if (role.width > 0 && it->size != QSize(role.width, role.height))
-            throw SourceError(name, it->line, QString("%1 must be %2x%3").arg(role.file).arg(role.width).arg(role.height));
+            throw SourceError(name, it->line,
+                              QString("%1 must be %2x%3").arg(role.file).arg(role.width).arg(role.height));
         out.push_back(*it);
     }
     for (const Recipe& r : recipes)
-        if (std::none_of(formRoles().begin(), formRoles().end(), [&](const FormRole& f) { return r.name == f.file; }))
+        if (std::none_of(formRoles().begin(), formRoles().end(),
+                         [&](const FormRole& f) { return r.name == f.file; }))
             throw SourceError(name, r.line, "\"" + r.name + "\" is not a picture of the form");
     return out;
 }

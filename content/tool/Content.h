@@ -22,8 +22,8 @@ struct PinyinItem {
 };
 struct EnglishWord {
     QString number, word, phonetic, meaning;
-    QString recipe;                 // the word picture's recipe, empty when the word has none
-    QHash<QString, QString> vars;   // $emoji or $text of the recipe
+    QString recipe;                // the word picture's recipe, empty when the word has none
+    QHash<QString, QString> vars;  // $emoji or $text of the recipe
     int line = 0;
 };
 struct ExamplePicture {
@@ -45,7 +45,7 @@ struct Content {
     std::vector<EnglishWord> words;
     std::vector<ExamplePicture> examples;
     Dictionary dictionary;
-    QStringList dictionaryOrder;  // characters in the order of the source
+    QStringList dictionaryOrder;      // characters in the order of the source
     std::vector<Recipe> wordRecipes;  // "word" (an emoji) and the others a word may name
     Recipe exampleRecipe;
     const Recipe& wordRecipe(const QString& name) const;

@@ -1,9 +1,10 @@
+#include <iconv.h>
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTextStream>
-#include <iconv.h>
 
 #include "Build.h"
 #include "Rules.h"
@@ -22,18 +23,31 @@ QString plainReading(const QString& marked, bool* ok) {
     *ok = true;
     for (QChar c : d) {
         switch (c.unicode()) {
-            case 0x0304: tone = 1; break;
-            case 0x0301: tone = 2; break;
-            case 0x030C: tone = 3; break;
-            case 0x0300: tone = 4; break;
-            case 0x0308:  // ü is typed as v
-                if (letters.endsWith('u')) letters[letters.size() - 1] = 'v';
-                else *ok = false;
+            case 0x0304:
+                tone = 1;
                 break;
-            case 0x0302: break;  // ê is typed as e
+            case 0x0301:
+                tone = 2;
+                break;
+            case 0x030C:
+                tone = 3;
+                break;
+            case 0x0300:
+                tone = 4;
+                break;
+            case 0x0308:  // ü is typed as v
+                if (letters.endsWith('u'))
+                    letters[letters.size() - 1] = 'v';
+                else
+                    *ok = false;
+                break;
+            case 0x0302:
+                break;  // ê is typed as e
             default:
-                if (c >= 'a' && c <= 'z') letters += c;
-                else *ok = false;
+                if (c >= 'a' && c <= 'z')
+                    letters += c;
+                else
+                    *ok = false;
         }
     }
     return tone ? letters + QString::number(tone) : letters;
@@ -72,7 +86,8 @@ int convertDictionary(const QString& goFile, const QString& outFile) {
     QStringList lines;
     lines << "# The character dictionary yefc: every GB2312 character (levels 1 and 2) with its readings,"
           << "# most common first; pinyin letters with the tone digit, no digit for the neutral tone, ü as v."
-          << "# Converted by \"kovu_content dict\" from pinyin_dict.go of go-pinyin (MIT licence, see README.md)."
+          << "# Converted by \"kovu_content dict\" from pinyin_dict.go of go-pinyin (MIT licence, see "
+             "README.md)."
           << "# 汉字 | 拼音 ...";
     int count = 0;
     for (int b1 = 0xB0; b1 <= 0xF7; ++b1) {
@@ -90,7 +105,8 @@ int convertDictionary(const QString& goFile, const QString& outFile) {
                 const QString r = plainReading(marked.trimmed(), &ok);
                 if (!ok || !checkDictionaryReading(r).isEmpty()) {
                     iconv_close(cd);
-                    fail(QString("%1: the reading \"%2\" cannot be written as pinyin letters").arg(ch, marked));
+                    fail(QString("%1: the reading \"%2\" cannot be written as pinyin letters")
+                             .arg(ch, marked));
                 }
                 if (!readings.contains(r)) readings << r;
             }

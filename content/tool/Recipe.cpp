@@ -37,7 +37,8 @@ const QHash<QString, CommandRule>& commandRules() {
     return rules;
 }
 
-const QStringList kNumberKeys = {"x", "y", "w", "h", "radius", "width", "size", "fit", "outlinewidth", "bold"};
+const QStringList kNumberKeys = {"x",   "y", "w", "h", "radius", "width", "size", "fit", "outlinewidth",
+                                 "bold"};
 const QStringList kColourKeys = {"colour", "top", "bottom", "fill", "pen", "outline"};
 
 // Splits a line into blank-separated tokens; double quotes group blanks and are removed.
@@ -116,10 +117,12 @@ void checkLayer(const Layer& l, const QString& file) {
             if (!ok) throw SourceError(file, l.line, "points must be at least two x,y pairs");
         }
     }
-    if (l.command == "emoji" && !isVariable(l.keys.value("text"))) checkEmoji(l.keys.value("text"), file, l.line);
+    if (l.command == "emoji" && !isVariable(l.keys.value("text")))
+        checkEmoji(l.keys.value("text"), file, l.line);
 }
 
-QString valueOf(const Layer& l, const QString& key, const QHash<QString, QString>& vars, const QString& file) {
+QString valueOf(const Layer& l, const QString& key, const QHash<QString, QString>& vars,
+                const QString& file) {
     QString v = l.keys.value(key);
     if (isVariable(v)) {
         const QString name = v.mid(1);
@@ -131,7 +134,8 @@ QString valueOf(const Layer& l, const QString& key, const QHash<QString, QString
 
 QFont fitFont(QFont f, const QString& text, int fit) {
     if (fit <= 0) return f;
-    while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(text) > fit) f.setPixelSize(f.pixelSize() - 1);
+    while (f.pixelSize() > 6 && QFontMetrics(f).horizontalAdvance(text) > fit)
+        f.setPixelSize(f.pixelSize() - 1);
     return f;
 }
 
@@ -158,10 +162,12 @@ void checkEmoji(const QString& text, const QString& file, int line) {
         throw SourceError(file, line, "the colour emoji font (fonts-noto-color-emoji) is not installed");
     for (char32_t c : text.toUcs4()) {
         // Joiners, variation selectors, keycap and skin-tone modifiers combine with their base.
-        if (c == 0x200D || c == 0xFE0F || c == 0xFE0E || c == 0x20E3 || (c >= 0x1F3FB && c <= 0x1F3FF)) continue;
+        if (c == 0x200D || c == 0xFE0F || c == 0xFE0E || c == 0x20E3 || (c >= 0x1F3FB && c <= 0x1F3FF))
+            continue;
         if (!raw.supportsCharacter(c))
-            throw SourceError(file, line,
-                              QString("U+%1 is not in %2").arg(uint(c), 4, 16, QChar('0')).toUpper().arg(kEmojiFamily));
+            throw SourceError(
+                file, line,
+                QString("U+%1 is not in %2").arg(uint(c), 4, 16, QChar('0')).toUpper().arg(kEmojiFamily));
     }
 }
 
@@ -190,10 +196,14 @@ std::vector<Recipe> readRecipes(const QString& path, const QString& name) {
             for (int k = 2; k < tok.size(); ++k) {
                 const QString key = tok.at(k).section('=', 0, 0), v = tok.at(k).section('=', 1);
                 if (key == "format") {
-                    if (v == "bmp") r.format = PictureFormat::Bitmap;
-                    else if (v == "jpeg") r.format = PictureFormat::Jpeg;
-                    else if (v == "png") r.format = PictureFormat::Png;
-                    else throw SourceError(name, lineNo, "format must be bmp, jpeg or png");
+                    if (v == "bmp")
+                        r.format = PictureFormat::Bitmap;
+                    else if (v == "jpeg")
+                        r.format = PictureFormat::Jpeg;
+                    else if (v == "png")
+                        r.format = PictureFormat::Png;
+                    else
+                        throw SourceError(name, lineNo, "format must be bmp, jpeg or png");
                     haveFormat = true;
                 } else if (key == "size") {
                     const auto m = sizeRe.match(v);
@@ -209,15 +219,17 @@ std::vector<Recipe> readRecipes(const QString& path, const QString& name) {
             if (!r.size.isValid()) throw SourceError(name, lineNo, "picture needs size=");
             for (const Recipe& o : out)
                 if (o.name == r.name)
-                    throw SourceError(name, lineNo, "picture " + r.name + " is already defined on line " +
-                                                        QString::number(o.line));
+                    throw SourceError(
+                        name, lineNo,
+                        "picture " + r.name + " is already defined on line " + QString::number(o.line));
             out.push_back(r);
             cur = &out.back();
             continue;
         }
         if (cmd == "end") {
             if (!cur) throw SourceError(name, lineNo, "end without picture");
-            if (cur->layers.empty()) throw SourceError(name, lineNo, "picture " + cur->name + " draws nothing");
+            if (cur->layers.empty())
+                throw SourceError(name, lineNo, "picture " + cur->name + " draws nothing");
             cur = nullptr;
             continue;
         }
@@ -281,8 +293,10 @@ QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
         } else if (l.command == "rect") {
             setPenBrush();
             const int radius = num("radius");
-            if (radius > 0) p.drawRoundedRect(box, radius, radius);
-            else p.drawRect(box);
+            if (radius > 0)
+                p.drawRoundedRect(box, radius, radius);
+            else
+                p.drawRect(box);
         } else if (l.command == "ellipse") {
             setPenBrush();
             p.drawEllipse(box);
@@ -291,8 +305,10 @@ QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
             const QList<QPointF> pts = parsePoints(val("points"), &ok);
             if (!ok) throw SourceError(file, l.line, "points must be at least two x,y pairs");
             setPenBrush();
-            if (l.keys.contains("fill")) p.drawPolygon(pts.constData(), int(pts.size()));
-            else p.drawPolyline(pts.constData(), int(pts.size()));
+            if (l.keys.contains("fill"))
+                p.drawPolygon(pts.constData(), int(pts.size()));
+            else
+                p.drawPolyline(pts.constData(), int(pts.size()));
         } else if (l.command == "emoji" || l.command == "text") {
             const QString text = val("text");
             const bool emoji = l.command == "emoji";

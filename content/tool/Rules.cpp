@@ -30,7 +30,8 @@ QString checkItemNumber(const QString& number, const QSet<QString>& lessons) {
     QSet<QString> seen;
     for (int i = 0; i < number.size(); i += 3) {
         const QString g = number.mid(i, 3);
-        if (!lessons.contains(g)) return "item number \"" + number + "\" names lesson " + g + ", which does not exist";
+        if (!lessons.contains(g))
+            return "item number \"" + number + "\" names lesson " + g + ", which does not exist";
         if (seen.contains(g)) return "item number \"" + number + "\" names lesson " + g + " twice";
         seen.insert(g);
     }
@@ -57,15 +58,18 @@ QString checkReading(const QString& character, const QString& pinyin, const QStr
     if (it == dict.end()) return "the dictionary does not hold " + character;
     const QString reading = dictionaryReading(pinyin, tone);
     if (!it->contains(reading))
-        return "the dictionary does not hold " + character + " " + reading + " (it holds " + it->join(" ") + ")";
+        return "the dictionary does not hold " + character + " " + reading + " (it holds " + it->join(" ") +
+               ")";
     return {};
 }
 
 QString checkEnglishWord(const QString& word) {
     static const QRegularExpression re("^[A-Za-z][A-Za-z' -]*$");
     if (!re.match(word).hasMatch())
-        return "English word \"" + word + "\" holds characters other than letters, blanks, apostrophes and hyphens";
-    if (word != word.trimmed() || word.contains("  ")) return "English word \"" + word + "\" has stray blanks";
+        return "English word \"" + word +
+               "\" holds characters other than letters, blanks, apostrophes and hyphens";
+    if (word != word.trimmed() || word.contains("  "))
+        return "English word \"" + word + "\" has stray blanks";
     return {};
 }
 
@@ -88,9 +92,12 @@ QString checkPicture(const QByteArray& bytes, PictureFormat format, QSize max, b
     if (bytes.isEmpty()) return "the picture is empty";
     QImage img;
     try {
-        if (format == PictureFormat::Bitmap) img = decodeBitmap(bytes);
-        else if (format == PictureFormat::Jpeg) img = decodeJpeg(bytes);
-        else img.loadFromData(bytes, "PNG");
+        if (format == PictureFormat::Bitmap)
+            img = decodeBitmap(bytes);
+        else if (format == PictureFormat::Jpeg)
+            img = decodeJpeg(bytes);
+        else
+            img.loadFromData(bytes, "PNG");
     } catch (const KovuError& e) {
         return QString("the picture does not decode as %1 (%2)").arg(formatName(format), e.message());
     }
@@ -119,18 +126,31 @@ const std::vector<ScreenRole>& screenRoles() {
 const std::vector<FormRole>& formRoles() {
     using F = PictureFormat;
     static const std::vector<FormRole> roles = {
-        {"imgBt.png", F::Png, 250, 34}, {"imgFm.jpg", F::Jpeg, 628, 390}, {"imgGb.png", F::Png, 34, 34},
-        {"imgFx.jpg", F::Jpeg, 337, 99}, {"imgYd.png", F::Png, 309, 95},  {"imgCh.png", F::Png, 0, 0},
-        {"imgC1.png", F::Png, 0, 0},     {"Image2.png", F::Png, 16, 16},  {"kovu.png", F::Png, 0, 0},
+        {"imgBt.png", F::Png, 250, 34},  {"imgFm.jpg", F::Jpeg, 628, 390}, {"imgGb.png", F::Png, 34, 34},
+        {"imgFx.jpg", F::Jpeg, 337, 99}, {"imgYd.png", F::Png, 309, 95},   {"imgCh.png", F::Png, 0, 0},
+        {"imgC1.png", F::Png, 0, 0},     {"Image2.png", F::Png, 16, 16},   {"kovu.png", F::Png, 0, 0},
     };
     return roles;
 }
 
 const QStringList& manualHeadings() {
-    static const QStringList h = {"目 录", "1 基本概况",     "2 软件安装",     "2.1 网上下载版", "2.2 建立快捷方式",
-                                  "3 软件使用",     "3.1 本软件的启动", "3.2 算术练习使用", "3.3 拼音练习使用",
-                                  "3.4 英语练习使用", "4 软件设置",     "4.1 更换图片",   "4.2 录入生字",
-                                  "4.3 录入单词",   "4.4 压缩数据库", "5 使用帮助",     "附注："};
+    static const QStringList h = {"目 录",
+                                  "1 基本概况",
+                                  "2 软件安装",
+                                  "2.1 网上下载版",
+                                  "2.2 建立快捷方式",
+                                  "3 软件使用",
+                                  "3.1 本软件的启动",
+                                  "3.2 算术练习使用",
+                                  "3.3 拼音练习使用",
+                                  "3.4 英语练习使用",
+                                  "4 软件设置",
+                                  "4.1 更换图片",
+                                  "4.2 录入生字",
+                                  "4.3 录入单词",
+                                  "4.4 压缩数据库",
+                                  "5 使用帮助",
+                                  "附注："};
     return h;
 }
 
@@ -141,7 +161,8 @@ QString checkManual(const QString& richText) {
     const QString head = QString::fromUtf8(kManualHead), mark = QString::fromUtf8(kManualMark);
     const int headAt = text.indexOf(head);
     if (headAt < 0) return "the manual lacks the mark " + head;
-    if (!text.left(headAt).trimmed().isEmpty()) return "the mark " + head + " is not at the head of the manual";
+    if (!text.left(headAt).trimmed().isEmpty())
+        return "the mark " + head + " is not at the head of the manual";
     int last = headAt;
     for (const QString& h : manualHeadings()) {
         const int at = text.indexOf(h);

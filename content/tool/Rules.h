@@ -40,7 +40,8 @@ QString dictionaryReading(const QString& pinyin, const QString& tone);
 
 // Decodes a stored picture in the given format; returns what is wrong (empty when it decodes
 // and, when max is valid, fits within it; when exact is set the size must equal max).
-QString checkPicture(const QByteArray& bytes, PictureFormat format, QSize max, bool exact, QSize* size = nullptr);
+QString checkPicture(const QByteArray& bytes, PictureFormat format, QSize max, bool exact,
+                     QSize* size = nullptr);
 
 // The screen pictures of yetp: code, format and size, in their table order.
 struct ScreenRole {

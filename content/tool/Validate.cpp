@@ -31,16 +31,20 @@ QStringList validateDatabase(Connection& db) {
     };
 
     const auto settings = rowsOf(db, "yesz");
-    if (settings.size() != 1) problems << QString("yesz holds %1 rows, not one").arg(settings.size());
-    else report("yesz", 1, checkManual(settings.front().last().toString()));
+    if (settings.size() != 1)
+        problems << QString("yesz holds %1 rows, not one").arg(settings.size());
+    else
+        report("yesz", 1, checkManual(settings.front().last().toString()));
 
     const auto screen = rowsOf(db, "yetp");
     const auto& roles = screenRoles();
-    if (screen.size() != roles.size()) problems << QString("yetp holds %1 rows, not %2").arg(screen.size()).arg(roles.size());
+    if (screen.size() != roles.size())
+        problems << QString("yetp holds %1 rows, not %2").arg(screen.size()).arg(roles.size());
     for (size_t i = 0; i < std::min(screen.size(), roles.size()); ++i) {
         const ScreenRole& role = roles[i];
         if (screen[i][0].toString() != role.code)
-            report("yetp", int(i) + 1, QString("code %1 where %2 belongs").arg(screen[i][0].toString(), role.code));
+            report("yetp", int(i) + 1,
+                   QString("code %1 where %2 belongs").arg(screen[i][0].toString(), role.code));
         report("yetp", int(i) + 1,
                checkPicture(screen[i][1].toByteArray(), role.format, QSize(role.width, role.height), true));
     }
@@ -80,7 +84,8 @@ QStringList validateDatabase(Connection& db) {
         report("yepy", n, checkItemNumber(r[0].toString(), pinyinLessons));
         const QString problem = checkCharacter(r[1].toString());
         report("yepy", n, problem);
-        if (problem.isEmpty()) report("yepy", n, checkReading(r[1].toString(), r[2].toString(), r[3].toString(), dict));
+        if (problem.isEmpty())
+            report("yepy", n, checkReading(r[1].toString(), r[2].toString(), r[3].toString(), dict));
     }
 
     n = 0;
@@ -91,7 +96,8 @@ QStringList validateDatabase(Connection& db) {
         report("yydc", n, checkMeaning(r[3].toString()));
         if (!r[4].isNull())
             report("yydc", n,
-                   checkPicture(r[4].toByteArray(), PictureFormat::Jpeg, QSize(kWordMaxWidth, kWordMaxHeight), false));
+                   checkPicture(r[4].toByteArray(), PictureFormat::Jpeg, QSize(kWordMaxWidth, kWordMaxHeight),
+                                false));
     }
 
     n = 0;
@@ -99,7 +105,9 @@ QStringList validateDatabase(Connection& db) {
         ++n;
         if (r[0].toString().isEmpty()) report("yetl", n, "the picture has no number");
         if (r[2].toString().isEmpty()) report("yetl", n, "the picture has no name");
-        report("yetl", n, checkPicture(r[1].toByteArray(), PictureFormat::Jpeg, QSize(kExampleSize, kExampleSize), true));
+        report(
+            "yetl", n,
+            checkPicture(r[1].toByteArray(), PictureFormat::Jpeg, QSize(kExampleSize, kExampleSize), true));
     }
     return problems;
 }

@@ -45,8 +45,8 @@ int main(int argc, char** argv) {
     try {
         if (cmd == "build" && !opt("--content").isEmpty() && !opt("--out").isEmpty()) {
             const BuildReport r = buildDatabase(opt("--content"), opt("--out"));
-            std::printf("kovu_content: built %s in %lld ms: %d rows, %d pictures, %.2f MB\n", qPrintable(opt("--out")),
-                        r.milliseconds, r.rows, r.pictures, r.bytes / 1048576.0);
+            std::printf("kovu_content: built %s in %lld ms: %d rows, %d pictures, %.2f MB\n",
+                        qPrintable(opt("--out")), r.milliseconds, r.rows, r.pictures, r.bytes / 1048576.0);
             return 0;
         }
         if (cmd == "form" && !opt("--content").isEmpty() && !opt("--out").isEmpty()) {
@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
                 return 0;
             }
             const QStringList problems = validateDatabase(db);
-            for (const QString& p : problems) std::fprintf(stderr, "%s: %s\n", qPrintable(opt("--db")), qPrintable(p));
+            for (const QString& p : problems)
+                std::fprintf(stderr, "%s: %s\n", qPrintable(opt("--db")), qPrintable(p));
             if (problems.isEmpty()) std::printf("%s: sound\n", qPrintable(opt("--db")));
             return problems.isEmpty() ? 0 : 1;
         }
@@ -74,7 +75,8 @@ int main(int argc, char** argv) {
     } catch (const SourceError& e) {
         // Name the file under the content folder, so an editor can jump to the line.
         const QString dir = opt("--content");
-        const QString file = dir.isEmpty() || e.file().startsWith('/') ? e.file() : QDir(dir).filePath(e.file());
+        const QString file =
+            dir.isEmpty() || e.file().startsWith('/') ? e.file() : QDir(dir).filePath(e.file());
         std::fprintf(stderr, "%s\n", qPrintable(SourceError(file, e.line(), e.message()).text()));
         return 1;
     } catch (const KovuError& e) {

@@ -69,7 +69,8 @@ ToolRun runTool(const QStringList& args) {
     p.setProcessEnvironment(env);
     p.start(KOVU_CONTENT_TOOL, args);
     EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // The file and line of the fault that loadContent reports for a copy.
@@ -115,7 +116,8 @@ TEST(ContentTool, RefusesAMalformedSourceAndLeavesTheEarlierDatabaseUntouched) {
     EXPECT_TRUE(bad.err.contains(QString("data/yepy.txt:%1: ").arg(line))) << bad.err.toStdString();
     EXPECT_TRUE(bad.err.contains("hao1")) << bad.err.toStdString();
     EXPECT_EQ(readFile(db), before) << "a failed build changed the earlier database";
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"kovu.mdb"})) << "a temporary file was left";
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"kovu.mdb"}))
+        << "a temporary file was left";
 
     // Without an earlier database, a failed build leaves nothing at all.
     const QString fresh = out.filePath("new/kovu.mdb");
@@ -168,7 +170,8 @@ TEST(ContentTool, RefusesBrokenPictureRecipes) {
     } cases[] = {
         {"picture bz format=bmp size=34x34", "picture bz format=jpeg size=34x34", "must be bmp"},
         {"picture dh format=jpeg size=160x133", "picture dh format=jpeg size=160x134", "must be 160x133"},
-        {"picture ch format=jpeg size=160x133", "picture zz format=jpeg size=160x133", "not a screen picture code"},
+        {"picture ch format=jpeg size=160x133", "picture zz format=jpeg size=160x133",
+         "not a screen picture code"},
         {"  fill colour=#ffffff", "  fill colour=#fffffg", "is not a colour"},
         {"  fill colour=#ffffff", "  fil colour=#ffffff", "unknown command"},
         {"  fill colour=#ffffff", "  fill color=#ffffff", "unknown setting"},

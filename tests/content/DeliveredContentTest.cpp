@@ -78,7 +78,8 @@ TEST(DeliveredContent, PassesEveryCheck) {
     EXPECT_TRUE(problems.isEmpty()) << problems.join("\n").toStdString();
     EXPECT_LT(QFile(KOVU_DELIVERED_DB).size(), 15 * 1024 * 1024);
     // Nothing of a practice is delivered.
-    for (const char* t : {"sscj", "pycj", "yycj"}) EXPECT_EQ(count(*db, QString("SELECT count(*) FROM ") + t), 0) << t;
+    for (const char* t : {"sscj", "pycj", "yycj"})
+        EXPECT_EQ(count(*db, QString("SELECT count(*) FROM ") + t), 0) << t;
 }
 
 TEST(DeliveredContent, CheckFindsSpoiltRows) {
@@ -88,15 +89,27 @@ TEST(DeliveredContent, CheckFindsSpoiltRows) {
         QString expected;
     } cases[] = {
         {"UPDATE yepy SET 拼音 = 'hoa' WHERE rowid = 3", {}, "yepy row 3: the dictionary does not hold"},
-        {"UPDATE yepy SET 编号 = '1019' WHERE rowid = 2", {}, "yepy row 2: item number \"1019\" is not a multiple"},
+        {"UPDATE yepy SET 编号 = '1019' WHERE rowid = 2",
+         {},
+         "yepy row 2: item number \"1019\" is not a multiple"},
         {"UPDATE yepy SET 编号 = '101109' WHERE rowid = 2", {}, "names lesson 109"},
         {"UPDATE yepy SET 文字 = '好人' WHERE rowid = 5", {}, "yepy row 5: \"好人\" is not exactly one"},
         {"UPDATE yydc SET 英语 = 'apple1' WHERE rowid = 4", {}, "yydc row 4: English word \"apple1\""},
-        {"UPDATE yydc SET 图片 = ? WHERE rowid = 6", {jpegOfSize(500, 300)}, "yydc row 6: the picture is 500x300"},
-        {"UPDATE yydc SET 图片 = ? WHERE rowid = 7", {QByteArray("not a picture")}, "yydc row 7: the picture does not decode"},
-        {"UPDATE yetl SET 图片 = ? WHERE rowid = 2", {jpegOfSize(40, 40)}, "yetl row 2: the picture is 40x40, not 30x30"},
-        {"UPDATE yetp SET 图片 = ? WHERE 图号 = 'pi'", {jpegOfSize(34, 34)}, "yetp row 2: the picture does not decode as bmp"},
-        {"UPDATE yetp SET 图片 = ? WHERE 图号 = 'ch'", {jpegOfSize(160, 120)}, "yetp row 14: the picture is 160x120"},
+        {"UPDATE yydc SET 图片 = ? WHERE rowid = 6",
+         {jpegOfSize(500, 300)},
+         "yydc row 6: the picture is 500x300"},
+        {"UPDATE yydc SET 图片 = ? WHERE rowid = 7",
+         {QByteArray("not a picture")},
+         "yydc row 7: the picture does not decode"},
+        {"UPDATE yetl SET 图片 = ? WHERE rowid = 2",
+         {jpegOfSize(40, 40)},
+         "yetl row 2: the picture is 40x40, not 30x30"},
+        {"UPDATE yetp SET 图片 = ? WHERE 图号 = 'pi'",
+         {jpegOfSize(34, 34)},
+         "yetp row 2: the picture does not decode as bmp"},
+        {"UPDATE yetp SET 图片 = ? WHERE 图号 = 'ch'",
+         {jpegOfSize(160, 120)},
+         "yetp row 14: the picture is 160x120"},
         {"UPDATE yekt SET 编号 = '301' WHERE rowid = 1", {}, "does not start with an existing textbook"},
         {"UPDATE yykb SET 课本号 = '12' WHERE rowid = 1", {}, "yykb row 1: textbook number \"12\""},
         {"UPDATE yefc SET 拼音 = 'hao5' WHERE rowid = 1", {}, "yefc row 1: reading \"hao5\""},
@@ -147,20 +160,25 @@ TEST(DeliveredContent, PinyinCurriculum) {
     ASSERT_GE(books.size(), 2);
     EXPECT_EQ(books.mid(0, 2), QStringList({"1", "2"}));
     for (const QString& b : books)
-        EXPECT_GE(count(*db, "SELECT count(*) FROM yekt WHERE substr(编号, 1, 1) = ?", {b}), 8) << b.toStdString();
+        EXPECT_GE(count(*db, "SELECT count(*) FROM yekt WHERE substr(编号, 1, 1) = ?", {b}), 8)
+            << b.toStdString();
     EXPECT_EQ(column(*db, "SELECT 编号 FROM yekt").mid(0, 3), QStringList({"101", "102", "103"}));
     EXPECT_GE(count(*db, "SELECT count(DISTINCT 文字) FROM yepy"), 200);
     // Every reading of a practised character is one the dictionary holds.
-    EXPECT_EQ(count(*db, "SELECT count(*) FROM yepy p WHERE NOT EXISTS (SELECT 1 FROM yefc f WHERE f.汉字 = p.文字 AND "
-                         "f.拼音 = p.拼音 || CASE p.音调 WHEN '0' THEN '' ELSE p.音调 END)"),
-              0);
+    EXPECT_EQ(
+        count(*db,
+              "SELECT count(*) FROM yepy p WHERE NOT EXISTS (SELECT 1 FROM yefc f WHERE f.汉字 = p.文字 AND "
+              "f.拼音 = p.拼音 || CASE p.音调 WHEN '0' THEN '' ELSE p.音调 END)"),
+        0);
     // Characters with two readings are entered once per reading.
-    EXPECT_GE(count(*db, "SELECT count(*) FROM (SELECT 文字 FROM yepy GROUP BY 文字 HAVING count(*) > 1)"), 12);
+    EXPECT_GE(count(*db, "SELECT count(*) FROM (SELECT 文字 FROM yepy GROUP BY 文字 HAVING count(*) > 1)"),
+              12);
     for (const char* ch : {"行", "长", "乐", "好", "还", "重", "种", "为", "觉", "得"})
         EXPECT_GE(count(*db, "SELECT count(*) FROM yepy WHERE 文字 = ?", {QString(ch)}), 2) << ch;
     EXPECT_EQ(sorted(column(*db, "SELECT 拼音 || 音调 FROM yepy WHERE 文字 = ?", {"好"})),
               QStringList({"hao3", "hao4"}));
-    EXPECT_EQ(sorted(column(*db, "SELECT 拼音 FROM yepy WHERE 文字 = ?", {"行"})), QStringList({"hang", "xing"}));
+    EXPECT_EQ(sorted(column(*db, "SELECT 拼音 FROM yepy WHERE 文字 = ?", {"行"})),
+              QStringList({"hang", "xing"}));
     EXPECT_EQ(sorted(column(*db, "SELECT 音调 FROM yepy WHERE 文字 = ? AND 拼音 = ?", {"得", "de"})),
               QStringList({"0", "2"}));
     // Characters in two lessons carry both numbers.
@@ -176,14 +194,18 @@ TEST(DeliveredContent, EnglishCurriculumAndWordPictures) {
     const QStringList books = column(*db, "SELECT 课本号 FROM yykb");
     ASSERT_GE(books.size(), 2);
     for (const QString& b : books)
-        EXPECT_GE(count(*db, "SELECT count(*) FROM yykt WHERE substr(编号, 1, 1) = ?", {b}), 6) << b.toStdString();
+        EXPECT_GE(count(*db, "SELECT count(*) FROM yykt WHERE substr(编号, 1, 1) = ?", {b}), 6)
+            << b.toStdString();
     const int words = count(*db, "SELECT count(*) FROM yydc");
     EXPECT_GE(words, 150);
     EXPECT_EQ(count(*db, "SELECT count(*) FROM yydc WHERE 汉语 IS NULL OR 汉语 = ''"), 0);
     EXPECT_EQ(count(*db, "SELECT count(*) FROM yydc WHERE 音标 IS NULL OR 音标 = ''"), 0);
-    EXPECT_GE(count(*db, "SELECT count(*) FROM (SELECT 汉语 FROM yydc GROUP BY 汉语 HAVING count(*) > 1)"), 8);
-    EXPECT_EQ(sorted(column(*db, "SELECT 英语 FROM yydc WHERE 汉语 = ?", {"妈妈"})), QStringList({"mom", "mum"}));
-    EXPECT_EQ(sorted(column(*db, "SELECT 英语 FROM yydc WHERE 汉语 = ?", {"秋天"})), QStringList({"autumn", "fall"}));
+    EXPECT_GE(count(*db, "SELECT count(*) FROM (SELECT 汉语 FROM yydc GROUP BY 汉语 HAVING count(*) > 1)"),
+              8);
+    EXPECT_EQ(sorted(column(*db, "SELECT 英语 FROM yydc WHERE 汉语 = ?", {"妈妈"})),
+              QStringList({"mom", "mum"}));
+    EXPECT_EQ(sorted(column(*db, "SELECT 英语 FROM yydc WHERE 汉语 = ?", {"秋天"})),
+              QStringList({"autumn", "fall"}));
     EXPECT_EQ(sorted(column(*db, "SELECT 英语 FROM yydc WHERE 汉语 = ?", {"足球"})),
               QStringList({"football", "soccer"}));
     // At least four words in five have a picture; each decodes within 400 x 300, on a light background.
@@ -196,8 +218,10 @@ TEST(DeliveredContent, EnglishCurriculumAndWordPictures) {
         ++pictures;
         const QImage img = decodeJpeg(q.blob("图片"));
         EXPECT_TRUE(img.width() <= 400 && img.height() <= 300) << q.text(1).toStdString();
-        EXPECT_GT(qGray(img.pixel(12, img.height() / 2)), 200) << q.text(1).toStdString() << ": dark background";
-        EXPECT_GT(qGray(img.pixel(img.width() - 12, 12)), 200) << q.text(1).toStdString() << ": dark background";
+        EXPECT_GT(qGray(img.pixel(12, img.height() / 2)), 200)
+            << q.text(1).toStdString() << ": dark background";
+        EXPECT_GT(qGray(img.pixel(img.width() - 12, 12)), 200)
+            << q.text(1).toStdString() << ": dark background";
         // Something is drawn in the middle (the empty picture of words.txt has a flat middle).
         EXPECT_GT(middleSpread(img), 5) << q.text(1).toStdString();
     }
@@ -269,7 +293,9 @@ TEST(DeliveredContent, ManualHasTheChapterHeadingsAndMarks) {
     noMark.replace("----", "");
     EXPECT_TRUE(checkManual(noMark).contains("----"));
     QString swapped = html;
-    swapped.replace("3.3 拼音练习使用", "@@").replace("3.4 英语练习使用", "3.3 拼音练习使用").replace("@@", "3.4 英语练习使用");
+    swapped.replace("3.3 拼音练习使用", "@@")
+        .replace("3.4 英语练习使用", "3.3 拼音练习使用")
+        .replace("@@", "3.4 英语练习使用");
     EXPECT_NE(checkManual(swapped), "");
 }
 
@@ -278,7 +304,8 @@ TEST(DeliveredContent, ValidateAndSheetCommands) {
         QProcess p;
         p.start(KOVU_CONTENT_TOOL, args);
         EXPECT_TRUE(p.waitForFinished(120000));
-        return std::make_pair(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+        return std::make_pair(p.exitCode(),
+                              QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
     };
     auto [code, out] = run({"validate", "--db", KOVU_DELIVERED_DB});
     EXPECT_EQ(code, 0) << out.toStdString();
