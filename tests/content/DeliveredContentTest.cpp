@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "Build.h"
+#include "Recipe.h"
 #include "Rules.h"
 #include "TestSupport.h"
 #include "data/ImageCodec.h"
@@ -226,6 +227,20 @@ TEST(DeliveredContent, EnglishCurriculumAndWordPictures) {
         EXPECT_GT(middleSpread(img), 5) << q.text(1).toStdString();
     }
     EXPECT_GE(pictures * 5, words * 4);
+}
+
+TEST(DeliveredContent, AWordPictureWithoutItsEmojiHasAFlatMiddle) {
+    // The measure used above tells an empty word picture from a drawn one.
+    std::vector<Recipe> recipes =
+        readRecipes(QString(KOVU_CONTENT_DIR) + "/pictures/words.txt", "pictures/words.txt");
+    auto word =
+        std::find_if(recipes.begin(), recipes.end(), [](const Recipe& r) { return r.name == "word"; });
+    ASSERT_NE(word, recipes.end());
+    const QImage drawn = drawRecipe(*word, {{"emoji", "🦷"}});
+    Recipe empty = *word;
+    std::erase_if(empty.layers, [](const Layer& l) { return l.command == "emoji"; });
+    EXPECT_LT(middleSpread(drawRecipe(empty)), 5);
+    EXPECT_GT(middleSpread(drawn), 5);
 }
 
 TEST(DeliveredContent, CountingPicturesAndFirstPractice) {
