@@ -15,6 +15,7 @@
 #include "platform/Errors.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
+#include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
 #include "tools/HelpPanel.h"
 
@@ -78,6 +79,8 @@ void TfrmKovu::buildMainScreen() {
     pagSz->addTab(tasTp, "图片及压缩数据库");
     pagSz->addTab(tasLr, "录入生字单词");
     pagSz->hide();
+    connect(pagSz, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { tasLr->pagSzChange(pagSz->widget(index)); }));
     panBz = new HelpPanel(m_ctx, this);
     pan1 = new PracticePanel(m_ctx, this);
     pan1->attachConditions(panTj);
@@ -146,6 +149,8 @@ void TfrmKovu::FormCreate() {
         openSettingsRow(m_db.aquSb);
         const bool fit = m_db.aquSb.boolean("自动适应屏幕");
         m_db.aquSb.close();
+        panTj->panPy->lstKt->clear();
+        tasLr->cboKt->clear();
         // Changing the check box runs chkPmClick, as a click does.
         panTj->chkPm->setChecked(fit);
         setWindowTitle(kWindowCaption);
@@ -289,12 +294,15 @@ void TfrmKovu::imgPyClick() {
     m_state.PracticeKind = QStringLiteral("拼音");
     togglePanel(2);
     if (m_state.CurrentPanel == 2) setStatusText(1, QStringLiteral(" 《拼音练习条件设置》"));
+    // The lists are refilled whether the click opened or closed the screen.
+    panTj->panPy->OpenSelection();
 }
 
 void TfrmKovu::imgYyClick() {
     m_state.PracticeKind = QStringLiteral("英语");
     togglePanel(3);
     if (m_state.CurrentPanel == 3) setStatusText(1, QStringLiteral(" 《英语练习条件设置》"));
+    panTj->panPy->OpenSelection();
 }
 
 void TfrmKovu::imgSzClick() {

@@ -3,6 +3,7 @@
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"
 #include "practice/ArithmeticChoices.h"
+#include "practice/ItemSelection.h"
 
 namespace kovu {
 
@@ -48,9 +49,7 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     bitQd->setEnabled(false);
 
     panSs = new ArithmeticChoices(ctx, this, this);
-    panPy = makeControl<QFrame>(this, "panPy", 138, 2, 488, 377);
-    panPy->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panPy->hide();
+    panPy = new ItemSelection(ctx, this, this);
     hide();
 
     // A check box's click handler also runs when the program changes its state.

@@ -13,9 +13,12 @@
 
 namespace kovu {
 
+class ItemSelection;
+
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
 // panPy (pinyin and English item selection) stand at left 138 inside it.
+
 class ConditionsPanel : public QFrame {
     Q_OBJECT
 public:
@@ -38,7 +41,7 @@ public:
     QComboBox* cboKf;
     QPushButton* bitQd;
     ArithmeticChoices* panSs;
-    QFrame* panPy;
+    ItemSelection* panPy;
 
 private:
     FormContext& m_ctx;
