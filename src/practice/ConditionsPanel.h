@@ -10,15 +10,13 @@
 #include "data/Shared.h"
 #include "platform/Controls.h"
 #include "practice/ArithmeticChoices.h"
+#include "practice/ItemSelection.h"
 
 namespace kovu {
-
-class ItemSelection;
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
 // panPy (pinyin and English item selection) stand at left 138 inside it.
-
 class ConditionsPanel : public QFrame {
     Q_OBJECT
 public:
