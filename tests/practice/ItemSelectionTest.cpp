@@ -39,9 +39,7 @@ struct Screen {
     }
     std::unique_ptr<Connection> db() const { return openDb(folder.db()); }
     QStringList chosen(const QString& table = "yepy") const { return chosenRows(*db(), table); }
-    QVariant setting(const QString& field) const {
-        return db()->scalar("SELECT " + field + " FROM yesz");
-    }
+    QVariant setting(const QString& field) const { return db()->scalar("SELECT " + field + " FROM yesz"); }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     // A check box takes the click on its box, a button anywhere.
     void clickButton(QAbstractButton* b) {
@@ -296,7 +294,8 @@ TEST(ItemSelection, ToneBoxAndToneDeductionAreStoredAsTheyChange) {
     EXPECT_EQ(s.setting("标注声调").toInt(), 1);
     EXPECT_TRUE(s.tj->cboKf->isEnabled());
     EXPECT_TRUE(s.tj->lbl03->isEnabled());
-    EXPECT_EQ(itemTexts(s.tj->cboKf), QStringList({"0", "5", "15", "20", "25", "30", "35", "40", "45", "50"}));
+    EXPECT_EQ(itemTexts(s.tj->cboKf),
+              QStringList({"0", "5", "15", "20", "25", "30", "35", "40", "45", "50"}));
     chooseFromCombo(s.tj->cboKf, "25");
     EXPECT_EQ(s.setting("声调去分").toString(), "25");
     // Closing and opening again shows what was stored.
@@ -369,10 +368,12 @@ TEST(ItemSelection, AFailedWriteLeavesEveryChosenFlagAsItWas) {
     Screen s([](Connection& c) {
         choose(c, "yepy", "文字 IN ('口', '小')");
         // The disk "fails" when 人 is chosen or 小 is dropped.
-        c.exec("CREATE TRIGGER fail_choose BEFORE UPDATE OF 选中 ON yepy WHEN NEW.文字 = '人' AND NEW.选中 = 1 "
-               "BEGIN SELECT RAISE(ABORT, '磁盘写入失败'); END");
-        c.exec("CREATE TRIGGER fail_drop BEFORE UPDATE OF 选中 ON yepy WHEN NEW.文字 = '小' AND NEW.选中 = 0 "
-               "BEGIN SELECT RAISE(ABORT, '磁盘写入失败'); END");
+        c.exec(
+            "CREATE TRIGGER fail_choose BEFORE UPDATE OF 选中 ON yepy WHEN NEW.文字 = '人' AND NEW.选中 = 1 "
+            "BEGIN SELECT RAISE(ABORT, '磁盘写入失败'); END");
+        c.exec(
+            "CREATE TRIGGER fail_drop BEFORE UPDATE OF 选中 ON yepy WHEN NEW.文字 = '小' AND NEW.选中 = 0 "
+            "BEGIN SELECT RAISE(ABORT, '磁盘写入失败'); END");
     });
     s.click(s.form->imgPy);
     chooseFromCombo(s.py->cboK1, "101.第一课");

@@ -1,11 +1,11 @@
 #include "LessonRows.h"
 
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QTest>
-#include <sqlcipher/sqlite3.h>
 
 #include "data/ImageCodec.h"
 
@@ -21,7 +21,8 @@ void addLesson(Connection& c, const QString& table, const QString& number, const
 
 void addCharacter(Connection& c, const QString& number, const QString& ch, const QString& pinyin,
                   const QString& tone, bool chosen) {
-    c.exec("INSERT INTO yepy (编号, 文字, 拼音, 音调, 选中) VALUES (?, ?, ?, ?, ?)", {number, ch, pinyin, tone, chosen});
+    c.exec("INSERT INTO yepy (编号, 文字, 拼音, 音调, 选中) VALUES (?, ?, ?, ?, ?)",
+           {number, ch, pinyin, tone, chosen});
 }
 
 void addWord(Connection& c, const QString& number, const QString& word, const QString& meaning,
@@ -75,7 +76,8 @@ QStringList chosenRows(Connection& c, const QString& table) {
     sqlite3_stmt* st = c.prepare(pinyin ? "SELECT 文字, 拼音 FROM yepy WHERE 选中 = 1 ORDER BY rowid"
                                         : "SELECT 英语, 汉语 FROM yydc WHERE 选中 = 1 ORDER BY rowid",
                                  {});
-    while (sqlite3_step(st) == SQLITE_ROW) out << columnValue(st, 0).toString() + " " + columnValue(st, 1).toString();
+    while (sqlite3_step(st) == SQLITE_ROW)
+        out << columnValue(st, 0).toString() + " " + columnValue(st, 1).toString();
     sqlite3_finalize(st);
     return out;
 }
