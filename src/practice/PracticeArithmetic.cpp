@@ -39,6 +39,8 @@ void PracticePanel::startArithmeticSession(bool test) {
     showScreenPicture(imgTx, "ss");
     setVerdictColour(kLime);
     if (test) {
+        // A multiplication review hides the answer box; a test needs it back.
+        edtJg->show();
         m_ctx.db.con1.exec("DELETE FROM sscj");
         lblLc->setText(QStringLiteral("算术练习成绩"));
         NewTestQuestion();

@@ -128,7 +128,7 @@ void PracticePanel::buildQuestionArea() {
     imgDh->setStretch(true);
     imgDh->hide();
 
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
     lbl1 = makeLabel(pan2, "lbl1", 184, 96, 39, 33, QString(), "宋体", 24, right);
     lbl2 = makeLabel(pan2, "lbl2", 164, 127, 58, 33, QString(), "宋体", 24, right);
     lbl3 = makeLabel(pan2, "lbl3", 154, 158, 85, 3, QString(), "宋体", 24, right);
@@ -407,7 +407,9 @@ void PracticePanel::bitQdClick() {
                                                        cboK1 ? cboK1->currentText() : QString(), test));
     }
 
-    // 6. Test or review.
+    // 6. Test or review. A score panel left open by the last session closes with it.
+    panCj->hide();
+    butCj->setText(kScoreCaption);
     if (test) {
         m_ctx.db.tabCj.close();
         imgFx->hide();
@@ -475,7 +477,6 @@ void PracticePanel::edtJgChange() { butKs->setEnabled(true); }
 
 void PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points) {
     Table& t = m_ctx.db.tabCj;
-    const bool shown = panCj->isVisible();
     t.setTableName(scoreTableOf(letter));
     t.open();
     t.append();
@@ -486,8 +487,6 @@ void PracticePanel::RecordScore(const QString& letter, const QString& questionTe
     t.setValue(4, m_ctx.platform.now());
     t.post();
     t.close();
-    // An open score panel goes on listing the records, the new one included.
-    if (shown) t.open();
 }
 
 void PracticePanel::butCjClick() {

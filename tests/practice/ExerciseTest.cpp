@@ -203,4 +203,14 @@ TEST(ArithmeticExercise, MultiplicationReviewStepsThroughTheTable) {
     pressEnter(p->butKs);
     EXPECT_EQ(p->lblSs->text(), "1 * 2 = 2 ");
     EXPECT_TRUE(s.rows().isEmpty());
+
+    // A test after the table review has its answer box again.
+    s.click(p->butFh);
+    s.test();
+    s.start({6, 7});
+    EXPECT_TRUE(p->edtJg->isVisible());
+    EXPECT_FALSE(p->lblYd->isVisible());
+    s.answer("42");
+    EXPECT_EQ(p->lblJg->text(), "算对了！");
+    EXPECT_EQ(s.rows(), QStringList({"1|6 ＊ 7 = 42|100|100"}));
 }

@@ -174,6 +174,16 @@ TEST(PracticeSession, ScorePanelListsTheRunningSessionReadOnly) {
     EXPECT_FALSE(p->panCj->isVisible());
     EXPECT_EQ(p->butCj->text(), "成绩(&C)");
     EXPECT_EQ(QApplication::focusWidget(), p->edtJg);
+
+    // Returning with the panel open and starting again closes it.
+    s.click(p->butCj);
+    ASSERT_TRUE(p->panCj->isVisible());
+    EXPECT_EQ(model->rowCount(), 2);
+    s.click(p->butFh);
+    s.start({1, 1});
+    EXPECT_FALSE(p->panCj->isVisible());
+    EXPECT_EQ(p->butCj->text(), "成绩(&C)");
+    EXPECT_EQ(model->rowCount(), 0);
 }
 
 TEST(PracticeSession, ReviewCoversTheScoreBoxAndRecordsNothing) {
