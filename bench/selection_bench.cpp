@@ -29,7 +29,8 @@ struct LargeDb {
         Transaction t(*c);
         QStringList lessons;
         for (int d = 1; d <= 9; ++d) {
-            c->exec("INSERT INTO yekb (课本号, 课本名称) VALUES (?, ?)", {QString::number(d), QString("课本%1").arg(d)});
+            c->exec("INSERT INTO yekb (课本号, 课本名称) VALUES (?, ?)",
+                    {QString::number(d), QString("课本%1").arg(d)});
             for (int s = 1; s <= 99; ++s) {
                 const QString L = QString::number(d * 100 + s);
                 lessons << L;

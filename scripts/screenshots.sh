@@ -21,3 +21,5 @@ convert "$work/root.png" -crop 634x454+192+144 +repage "$out/main.png"
 echo "wrote $out/main.png"
 # The arithmetic screens, driven through the real form with fixed draws.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_practice_shots" "$build/kovu.mdb" "$out"
+# The item-selection screens and the editor.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_selection_shots" "$build/kovu.mdb" "$out"

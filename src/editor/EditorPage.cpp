@@ -113,6 +113,8 @@ EditorPage::EditorPage(FormContext& ctx, QWidget* parent)
     dbgKb->verticalHeader()->setDefaultSectionSize(dbgKb->fontMetrics().height() + 4);
     dbgKb->horizontalHeader()->setDefaultSectionSize(52);
     dbgKb->horizontalHeader()->setMinimumSectionSize(24);
+    dbgKb->horizontalHeader()->setMaximumSectionSize(120);
+    dbgKb->horizontalHeader()->setResizeContentsPrecision(50);
     dbgKb->setEnabled(false);
     setTextColor(dbgKb, Qt::blue);
     imgZ0 = makeControl<TImage>(this, "imgZ0", 432, 208, 180, 135);
@@ -144,6 +146,8 @@ void EditorPage::openGrid(const QString& sql, const QVariantList& binds) {
     Query& q = m_ctx.db.aquSb;
     q.setSql(sql, binds);
     q.open();
+    // Narrow columns for numbers and single characters, so the grid's 180 pixels show the most.
+    dbgKb->resizeColumnsToContents();
 }
 
 void EditorPage::setGridHeight(int h) { dbgKb->resize(dbgKb->width(), h); }

@@ -1,5 +1,7 @@
 #include "practice/ItemSelection.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSet>
@@ -334,27 +336,31 @@ void ItemSelection::chooseLessonRows() {
     // Without a chosen lesson there is nothing to choose.
     if (L.isEmpty()) return;
     Query& q = m_ctx.db.aquFz;
-    q.setSql("SELECT * FROM " + itemTable() + " WHERE " + kLessonMemberSql, {L});
+    q.setSql("SELECT rowid AS 行号, 选中 FROM " + itemTable() + " WHERE " + kLessonMemberSql, {L});
     q.open();
     const int n = q.recordCount();
     prg1->setValue(0);
     prg1->show();
     prg1->raise();
+    // One prepared statement for the rows, in the order the query returns them; the caller's
+    // transaction makes them one write.
+    Connection& con = m_ctx.db.con1;
+    sqlite3_stmt* st = con.prepare("UPDATE " + itemTable() + " SET 选中 = 1 WHERE rowid = ?", {QVariant(0)});
     struct Cleanup {
         Query& q;
         QProgressBar* prg1;
+        sqlite3_stmt* st;
         ~Cleanup() {
-            q.cancel();
+            sqlite3_finalize(st);
             q.close();
             prg1->hide();
         }
-    } cleanup{q, prg1};
-    const int field = q.fieldIndex("选中");
+    } cleanup{q, prg1, st};
     for (int i = 1; !q.eof(); ++i) {
-        if (!q.value(field).toBool()) {
-            q.edit();
-            q.setValue(field, true);
-            q.post();
+        if (!q.value(1).toBool()) {
+            sqlite3_reset(st);
+            bindValues(st, {q.value(0)});
+            if (sqlite3_step(st) != SQLITE_DONE) con.raiseError(QStringLiteral("数据库操作失败："));
         }
         q.next();
         const int pos = i * 100 / n;

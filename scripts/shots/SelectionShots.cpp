@@ -1,0 +1,133 @@
+// Pictures of the item-selection screens and of the editor for the README: the real form on a
+// copy of the delivered database, driven by clicks, each state grabbed as a PNG.
+//   kovu_selection_shots <kovu.mdb> <output folder>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+#include "app/TfrmKovu.h"
+#include "data/Connection.h"
+#include "editor/EditorPage.h"
+#include "platform/Fonts.h"
+#include "platform/Platform.h"
+#include "practice/ConditionsPanel.h"
+#include "practice/ItemSelection.h"
+
+namespace {
+
+using namespace kovu;
+
+void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+    }
+}
+
+bool save(QWidget* w, const QString& file) {
+    settle();
+    const bool ok = w->grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
+}
+
+// A choice from a combo box's list, as the user makes it.
+void choose(QComboBox* box, int i) {
+    box->setCurrentIndex(i);
+    Q_EMIT box->activated(i);
+}
+
+void clickEntry(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    if (!item) return;
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void clickScope(EditorPage* lr, int i) {
+    QRadioButton* b = lr->rgpFw->button(i);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+void clickGridRow(EditorPage* lr, int row) {
+    const QModelIndex idx = lr->dbgKb->model()->index(row, 1);
+    lr->dbgKb->scrollTo(idx);
+    QTest::mouseClick(lr->dbgKb->viewport(), Qt::LeftButton, {}, lr->dbgKb->visualRect(idx).center());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    installChineseFonts();
+    installChineseTranslations();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: kovu_selection_shots <kovu.mdb> <output folder>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    QTemporaryDir dir;
+    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return 1;
+    QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        Connection c;
+        c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
+        c.exec(
+            "UPDATE yesz SET 课本号 = 1, 课题号 = 2, 英课本 = 1, 英课题 = 1, 标注声调 = 1, 声调去分 = '20'");
+    }
+
+    Platform platform;
+    TfrmKovu form(platform, dir.path());
+    form.show();
+    settle();
+    ItemSelection* py = form.panTj->panPy;
+    EditorPage* lr = form.tasLr;
+    bool ok = true;
+
+    // Pinyin: the delivered choice dropped, lesson 102 wholly chosen, then two characters of
+    // lesson 101 picked as well.
+    QTest::mouseClick(form.imgPy, Qt::LeftButton);
+    QTest::mouseClick(py->spbXc, Qt::LeftButton);
+    QTest::mouseClick(py->spbXq, Qt::LeftButton);
+    choose(py->cboK1, 0);
+    clickEntry(py->lstKt, 1);
+    clickEntry(py->lstKt, 3);
+    ok &= save(&form, out + "/select-pinyin.png");
+    QTest::mouseClick(py->spbXc, Qt::LeftButton);
+    QTest::mouseClick(form.imgPy, Qt::LeftButton);
+
+    // English: four colours picked.
+    QTest::mouseClick(form.imgYy, Qt::LeftButton);
+    QTest::mouseClick(py->spbXc, Qt::LeftButton);
+    for (int i : {0, 2, 3, 6}) clickEntry(py->lstKt, i);
+    ok &= save(&form, out + "/select-english.png");
+    QTest::mouseClick(py->spbXc, Qt::LeftButton);
+    QTest::mouseClick(form.imgYy, Qt::LeftButton);
+
+    // The editor: a textbook, its lessons, a lesson's characters, and an English word with its picture.
+    QTest::mouseClick(form.imgSz, Qt::LeftButton);
+    form.pagSz->setCurrentWidget(lr);
+    choose(lr->cboKt, 0);
+    ok &= save(&form, out + "/editor-textbooks.png");
+    clickScope(lr, 1);
+    clickEntry(lr->lstK1, 1);
+    ok &= save(&form, out + "/editor-lessons.png");
+    clickScope(lr, 2);
+    clickGridRow(lr, 0);
+    ok &= save(&form, out + "/editor-characters.png");
+    QTest::mouseClick(lr->tabFl, Qt::LeftButton, {}, lr->tabFl->tabRect(1).center());
+    choose(lr->cboKt, 0);
+    clickScope(lr, 1);
+    clickEntry(lr->lstK1, 0);
+    clickScope(lr, 2);
+    clickGridRow(lr, 1);
+    ok &= save(&form, out + "/editor-words.png");
+    return ok ? 0 : 1;
+}
