@@ -89,7 +89,9 @@ void TfrmKovu::buildMainScreen() {
     sta1 = new TStatusBar(this);
     sta1->setObjectName("sta1");
     sta1->setPanelCount(5);
-    const int widths[] = {90, 300, 135, 35, 100};
+    // Panel 3 ("累计:hh:mm:ss") needs more than its 35 design pixels to be read; it takes them from
+    // panel 2, which "开始:hh:mm:ss" fills by far not, so every other panel keeps its place.
+    const int widths[] = {90, 300, 90, 80, 100};
     for (int i = 0; i < 5; ++i) sta1->setPanelWidth(i, widths[i]);
     sta1->setPanelText(0, " Kovu软件");
 

@@ -186,6 +186,11 @@ TEST(MainScreen, MenuButtonsTogglePanelsAndTheStatusBar) {
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(form->statusText(i), QString()) << i;
     EXPECT_EQ(form->statusText(0), QStringLiteral(" Kovu软件"));
     EXPECT_EQ(form->sta1->panelWidth(1), 640 - 462);
+    // The start and elapsed times can be read in full.
+    const QFontMetrics fm(form->sta1->font());
+    EXPECT_LE(fm.horizontalAdvance("累计:00:00:00") + 4, form->sta1->panelWidth(3));
+    EXPECT_LE(fm.horizontalAdvance("开始:00:00:00") + 4, form->sta1->panelWidth(2));
+    EXPECT_EQ(form->sta1->panelWidth(2) + form->sta1->panelWidth(3), 135 + 35);
 
     // Help and settings open and close through the same toggle.
     QTest::mouseClick(form->imgBz, Qt::LeftButton);
