@@ -234,6 +234,7 @@ void ItemSelection::OpenSelection() {
 
 void ItemSelection::fillLeftList() {
     const QString L = currentLesson();
+    m_listedLesson = L;
     setSorted(lstKt, m_panel->chkPx->isChecked());
     lstKt->clear();
     if (!L.isEmpty()) {
@@ -280,10 +281,12 @@ void ItemSelection::lstKtClick() {
     QListWidgetItem* item = lstKt->currentItem();
     if (!item || !item->isSelected()) return;
     if (!lstXz->findItems(item->text(), Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty()) return;
-    const QString L = currentLesson();
+    // The left-hand list keeps a lesson's entries after a textbook choice that chose no lesson: the
+    // entry's row is looked up in the lesson it was listed for.
+    const QString L = m_listedLesson;
     if (!L.isEmpty()) {
-        // The row of this entry in the current lesson: this reading of the character, this meaning
-        // of the word.
+        // The row of this entry in its lesson: this reading of the character, this meaning of the
+        // word.
         QVariantList binds{L};
         const QString cond = entryCondition(item, binds);
         Query& q = m_ctx.db.aquFz;
@@ -374,7 +377,9 @@ void ItemSelection::chooseLessonRows() {
 void ItemSelection::showLessonChosen() {
     QSet<QString> present;
     for (int i = 0; i < lstXz->count(); ++i) present.insert(lstXz->item(i)->text());
-    for (int i = 0; i < lstKt->count(); ++i) {
+    // With no lesson chosen nothing was chosen, so no entry is added either.
+    const int listed = currentLesson().isEmpty() ? 0 : lstKt->count();
+    for (int i = 0; i < listed; ++i) {
         const QListWidgetItem* item = lstKt->item(i);
         if (present.contains(item->text())) continue;
         present.insert(item->text());

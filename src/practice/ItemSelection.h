@@ -83,6 +83,8 @@ private:
     FormContext& m_ctx;
     ConditionsPanel* m_panel;
     bool m_loading = false;
+    // The lesson whose items the left-hand list shows.
+    QString m_listedLesson;
 };
 
 }  // namespace kovu

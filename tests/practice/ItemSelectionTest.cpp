@@ -93,6 +93,15 @@ TEST(ItemSelection, OpeningShowsTheStoredLessonAndEveryChosenItem) {
     EXPECT_EQ(itemTexts(s.py->cboK1), QStringList({"201.二上一", "205.二上五"}));
     EXPECT_EQ(s.py->cboK1->currentText(), "");
     EXPECT_EQ(itemTexts(s.py->lstKt), QStringList({"地(di 4)"}));
+    // 全添 without a lesson chooses and adds nothing; the entries still pick their own rows.
+    ASSERT_TRUE(s.py->spbXq->isEnabled());
+    s.clickButton(s.py->spbXq);
+    EXPECT_EQ(s.chosen(), QStringList({"人 ren"}));
+    EXPECT_EQ(itemTexts(s.py->lstXz), QStringList({"人(ren 2)"}));
+    clickEntry(s.py->lstKt, "地(di 4)");
+    EXPECT_EQ(s.chosen(), QStringList({"地 di", "人 ren"}));
+    EXPECT_EQ(itemTexts(s.py->lstXz), QStringList({"人(ren 2)", "地(di 4)"}));
+    clickEntry(s.py->lstXz, "地(di 4)");
     // 101205 is listed under 205 as well, and can be picked there.
     chooseFromCombo(s.py->cboK1, "205.二上五");
     EXPECT_TRUE(s.tj->bitQd->isEnabled());
