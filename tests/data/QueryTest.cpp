@@ -173,3 +173,22 @@ TEST(Connection, RefusesMissingFilesWrongKeysAndNonDatabases) {
     ASSERT_TRUE(db.open(QIODevice::ReadOnly));
     EXPECT_FALSE(db.read(16).startsWith("SQLite format 3"));
 }
+
+TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase) {
+    TestFolder folder;
+    folder.writeSmallDb();
+    {
+        Connection writer;
+        writer.open(folder.db(), kDatabasePassword);
+        writer.exec("INSERT INTO sscj (序号, 题目, 得分, 平均分, 时间) VALUES (1, '3 + 5 = 8', 100, 100, ?)",
+                    {QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12))});
+        // Another connection (another program, or this one after a crash) sees the committed row.
+        Connection reader;
+        reader.open(folder.db(), kDatabasePassword);
+        EXPECT_EQ(reader.scalar("SELECT 题目 FROM sscj").toString(), "3 + 5 = 8");
+        EXPECT_EQ(reader.scalar("SELECT 时间 FROM sscj").toDateTime(), QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)));
+    }
+    EXPECT_FALSE(QFile::exists(folder.db() + "-wal"));
+    EXPECT_FALSE(QFile::exists(folder.db() + "-journal"));
+    EXPECT_EQ(openDb(folder.db())->scalar("SELECT count(*) FROM sscj").toInt(), 1);
+}
