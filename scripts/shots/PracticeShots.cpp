@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <deque>
 
+#include "ShotsCommon.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
 #include "platform/Fonts.h"
@@ -21,6 +22,8 @@
 namespace {
 
 using namespace kovu;
+using shots::save;
+using shots::settle;
 
 // The real platform with a chosen screen and scripted draws.
 class ShotPlatform : public Platform {
@@ -39,20 +42,6 @@ public:
     std::deque<int> draws;
 };
 
-void settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        QTest::qWait(30);
-    }
-}
-
-bool save(QWidget* w, const QString& file) {
-    settle();
-    const bool ok = w->grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
-
 void choose(TRadioGroup* g, int i) {
     QRadioButton* b = g->button(i);
     QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
@@ -67,23 +56,11 @@ void type(QWidget* w, const QString& text) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(kApplicationTitle);
-    installChineseFonts();
-    installChineseTranslations();
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: kovu_practice_shots <kovu.mdb> <output folder>\n");
-        return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(out);
     QTemporaryDir dir;
-    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return 1;
-    QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    {
-        Connection c;
-        c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
-        c.exec("UPDATE yesz SET 算术类型 = 0, 最大数字 = 9, 图例图片 = 0, 不显示例图 = 0, 自动适应屏幕 = 0");
-    }
+    const QString out = shots::prepare(
+        argc, argv, "kovu_practice_shots", dir,
+        "UPDATE yesz SET 算术类型 = 0, 最大数字 = 9, 图例图片 = 0, 不显示例图 = 0, 自动适应屏幕 = 0");
+    if (out.isEmpty()) return 1;
 
     ShotPlatform platform;
     TfrmKovu form(platform, dir.path());

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "ShotsCommon.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
 #include "editor/EditorPage.h"
@@ -21,20 +22,8 @@
 namespace {
 
 using namespace kovu;
-
-void settle() {
-    for (int i = 0; i < 5; ++i) {
-        QApplication::processEvents();
-        QTest::qWait(30);
-    }
-}
-
-bool save(QWidget* w, const QString& file) {
-    settle();
-    const bool ok = w->grab().save(file);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
-    return ok;
-}
+using shots::save;
+using shots::settle;
 
 // A choice from a combo box's list, as the user makes it.
 void choose(QComboBox* box, int i) {
@@ -64,24 +53,11 @@ void clickGridRow(EditorPage* lr, int row) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(kApplicationTitle);
-    installChineseFonts();
-    installChineseTranslations();
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: kovu_selection_shots <kovu.mdb> <output folder>\n");
-        return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[2]);
-    QDir().mkpath(out);
     QTemporaryDir dir;
-    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return 1;
-    QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    {
-        Connection c;
-        c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
-        c.exec(
-            "UPDATE yesz SET 课本号 = 1, 课题号 = 2, 英课本 = 1, 英课题 = 1, 标注声调 = 1, 声调去分 = '20'");
-    }
+    const QString out = shots::prepare(
+        argc, argv, "kovu_selection_shots", dir,
+        "UPDATE yesz SET 课本号 = 1, 课题号 = 2, 英课本 = 1, 英课题 = 1, 标注声调 = 1, 声调去分 = '20'");
+    if (out.isEmpty()) return 1;
 
     Platform platform;
     TfrmKovu form(platform, dir.path());

@@ -47,7 +47,8 @@ void Query::open() {
     QString sql = m_sql;
     if (m_hasRowid) {
         // Rows come in table order unless the statement orders them, whatever index SQLite uses.
-        static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)", QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)",
+                                                QRegularExpression::CaseInsensitiveOption);
         sql = QStringLiteral("SELECT _rowid_ AS %1, %2").arg(kRowidColumn, rest);
         if (!orderBy.match(rest).hasMatch()) sql += QStringLiteral(" ORDER BY _rowid_");
     }
@@ -247,7 +248,8 @@ void Query::post() {
             for (const QString& c : cols) sets << c + " = ?";
             binds << m_rowids.at(m_cur);
             // Stays in edit state when the statement fails, so nothing is lost silently.
-            m_con.exec(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(m_table, sets.join(", ")), binds);
+            m_con.exec(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(m_table, sets.join(", ")),
+                       binds);
             loadRowFromDb(m_rowids.at(m_cur), m_rows[m_cur]);
         }
     } else {
@@ -291,7 +293,19 @@ void Query::deleteRecord() {
     Q_EMIT changed();
 }
 
-Table::Table(Connection& connection, const QString& name, QObject* parent) : Query(connection, name, parent) {}
+void Query::updateCurrent(std::initializer_list<std::pair<QString, QVariant>> fields) {
+    edit();
+    try {
+        for (const auto& [name, v] : fields) setValue(name, v);
+        post();
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+Table::Table(Connection& connection, const QString& name, QObject* parent)
+    : Query(connection, name, parent) {}
 
 void Table::setTableName(const QString& table) {
     static const QRegularExpression ident("^[A-Za-z_][A-Za-z0-9_]*$");

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 #include "data/Connection.h"
@@ -82,6 +84,8 @@ public:
     void post();
     void cancel();
     void deleteRecord();
+    // Edits the current row, assigns the fields and posts; a failure cancels the edit and raises.
+    void updateCurrent(std::initializer_list<std::pair<QString, QVariant>> fields);
 
     // The single table of the SELECT, empty when the query is not editable.
     const QString& tableName() const { return m_table; }

@@ -18,11 +18,8 @@ void openSettingsRow(Query& q) {
 void storeSettings(Query& q, std::initializer_list<std::pair<QString, QVariant>> fields) {
     openSettingsRow(q);
     try {
-        q.edit();
-        for (const auto& [name, v] : fields) q.setValue(name, v);
-        q.post();
+        q.updateCurrent(fields);
     } catch (...) {
-        q.cancel();
         q.close();
         throw;
     }

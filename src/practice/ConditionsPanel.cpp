@@ -58,20 +58,15 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
 }
 
 void ConditionsPanel::chkLtClick() {
-    Query& q = m_ctx.db.aquFz;
-    openSettingsRow(q);
-    q.edit();
-    if (chkLt->isChecked()) {
+    const bool hide = chkLt->isChecked();
+    if (hide) {
         panSs->rgp3->setItemIndex(-1);
         panSs->rgp3->setEnabled(false);
         bitQd->setEnabled(true);
-        q.setValue("不显示例图", true);
     } else {
         panSs->rgp3->setEnabled(true);
-        q.setValue("不显示例图", false);
     }
-    q.post();
-    q.close();
+    storeSettings(m_ctx.db.aquFz, {{"不显示例图", hide}});
 }
 
 void ConditionsPanel::rgpNrClick() {

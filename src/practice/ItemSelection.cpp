@@ -293,13 +293,8 @@ void ItemSelection::lstKtClick() {
         q.setSql("SELECT * FROM " + itemTable() + " WHERE " + kLessonMemberSql + " AND " + cond, binds);
         q.open();
         try {
-            if (!q.eof()) {
-                q.edit();
-                q.setValue("选中", true);
-                q.post();
-            }
+            if (!q.eof()) q.updateCurrent({{"选中", true}});
         } catch (...) {
-            q.cancel();
             q.close();
             throw;
         }

@@ -1,0 +1,53 @@
+#pragma once
+
+// What the screenshot tools share: starting the application as the program does, a working copy
+// of the delivered database in a temporary folder, and grabbing a widget once the screen settled.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <cstdio>
+
+#include "app/TfrmKovu.h"
+#include "data/Connection.h"
+#include "platform/Fonts.h"
+
+namespace kovu::shots {
+
+inline void settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(30);
+    }
+}
+
+inline bool save(QWidget* w, const QString& file) {
+    settle();
+    const bool ok = w->grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(file));
+    return ok;
+}
+
+// Checks the arguments <kovu.mdb> <output folder>, copies the database into dir and applies the
+// settings statement to the copy. Returns the output folder, empty on failure.
+inline QString prepare(int argc, char** argv, const char* tool, QTemporaryDir& dir, const char* settingsSql) {
+    QApplication::setApplicationName(kApplicationTitle);
+    installChineseFonts();
+    installChineseTranslations();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <kovu.mdb> <output folder>\n", tool);
+        return {};
+    }
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(out);
+    if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return {};
+    QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    Connection c;
+    c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
+    c.exec(QString::fromUtf8(settingsSql));
+    return out;
+}
+
+}  // namespace kovu::shots
