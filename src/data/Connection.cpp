@@ -24,6 +24,8 @@ void Connection::open(const QString& file, const QString& key) {
         if (db) sqlite3_close(db);
         fail(QStringLiteral("数据库不能打开：%1").arg(msg));
     }
+    // Another program may be closing the same file (and folding its log back) just now.
+    sqlite3_busy_timeout(db, 2000);
     const QByteArray k = key.toUtf8();
     sqlite3_key(db, k.constData(), k.size());
     // The key is only tried by the first statement that reads the file.
@@ -35,7 +37,6 @@ void Connection::open(const QString& file, const QString& key) {
         sqlite3_close(db);
         fail(QStringLiteral("数据库不能打开：%1").arg(msg));
     }
-    sqlite3_busy_timeout(db, 2000);
     // Write-ahead logging: a commit costs one sync of the log instead of the journal, the file and
     // the folder, and a commit that reached the log survives a crash.
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
