@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPushButton>
 #include <QWidget>
 
 #include "data/Shared.h"
@@ -12,6 +13,11 @@ class PicturePage : public QWidget {
     Q_OBJECT
 public:
     PicturePage(FormContext& ctx, QWidget* parent);
+
+    // The buttons of the database and shortcut tools; their handlers belong to the tools, which the
+    // form connects.
+    QPushButton* spbYs;
+    QPushButton* spbKj;
 
 private:
     FormContext& m_ctx;
