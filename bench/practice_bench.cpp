@@ -14,6 +14,7 @@
 #include "app/TfrmKovu.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
+#include "practice/ArithmeticExercise.h"
 #include "practice/PracticePanel.h"
 
 using namespace kovu;

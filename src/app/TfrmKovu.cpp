@@ -104,13 +104,13 @@ void TfrmKovu::buildMainScreen() {
     // The six buttons of the bar: click, hover frame and press feedback.
     const QList<TImage*> bar = {imgSs, imgPy, imgYy, imgSz, imgBz, imgGb};
     for (TImage* b : bar) {
-        connect(b, &TImage::mouseMoved, this, [this, b] {
-            bev1->move(b->x() - 1, bev1->y());
-            bev1->show();
-            bev1->raise();
-        });
-        connect(b, &TImage::mousePressed, this, [this] { bev1->setRaised(false); });
-        connect(b, &TImage::mouseReleased, this, [this] { bev1->setRaised(true); });
+        connect(b, &TImage::mouseMoved, this, guarded([this, b] {
+                    bev1->move(b->x() - 1, bev1->y());
+                    bev1->show();
+                    bev1->raise();
+                }));
+        connect(b, &TImage::mousePressed, this, guarded([this] { bev1->setRaised(false); }));
+        connect(b, &TImage::mouseReleased, this, guarded([this] { bev1->setRaised(true); }));
     }
     connect(imgSs, &TImage::clicked, this, guarded([this] { imgSsClick(); }));
     connect(imgPy, &TImage::clicked, this, guarded([this] { imgPyClick(); }));
@@ -141,6 +141,11 @@ void TfrmKovu::FormCreate() {
     // 5. The database.
     try {
         m_db.con1.open(m_state.ExeFolder + kDatabaseFileName, kDatabasePassword);
+    } catch (const ReadOnlyError& e) {
+        // Not a password problem: the message names the folder or file that cannot be written.
+        m_platform.dialogs().message(kOpenFailedTitle, e.message(), MsgIcon::Warning, MsgButtons::Ok);
+        panZc->hide();
+        return;
     } catch (const KovuError&) {
         m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
         panZc->hide();
@@ -148,24 +153,25 @@ void TfrmKovu::FormCreate() {
     }
     // 6. The settings row.
     runGuarded([this] {
-        openSettingsRow(m_db.aquSb);
-        const bool fit = m_db.aquSb.boolean("自动适应屏幕");
-        m_db.aquSb.close();
+        openSettingsRow(m_db.aquCx);
+        const bool fit = m_db.aquCx.boolean("自动适应屏幕");
+        m_db.aquCx.close();
         panTj->panPy->lstKt->clear();
         tasLr->cboKt->clear();
         // Changing the check box runs chkPmClick, as a click does.
         panTj->chkPm->setChecked(fit);
         setWindowTitle(kWindowCaption);
     });
-    m_db.aquSb.close();
-    // 7. The menu pictures: written on first start, and any one that has gone missing written again.
+    m_db.aquCx.close();
+    // 7. The menu pictures: written on first start, and any one that has gone missing or does not
+    // decode (a write cut short by a full disk) written again.
     runGuarded([this] {
         const QString folder = m_state.ExeFolder + "fzwj";
         bool complete = QFileInfo(folder).isDir();
         if (complete)
             for (const MenuPictureFile& m : menuPictureFiles())
-                if (!QFileInfo::exists(folder + "/" + m.file)) complete = false;
-        if (!complete) ExtractMenuPictures(m_db.aquSb, m_state.ExeFolder, true);
+                if (!menuPictureReadable(folder + "/" + m.file)) complete = false;
+        if (!complete) ExtractMenuPictures(m_db.aquCx, m_state.ExeFolder, true);
     });
     // 8. Narrow screens always practise at the screen width.
     if (m_platform.screenSize().width() < 800) {
@@ -228,18 +234,19 @@ void TfrmKovu::FormResize() {
 
 void TfrmKovu::SwitchPanel() {
     const QString fz = m_state.ExeFolder + "fzwj/";
-    // 1. The five button pictures.
-    imgSs->loadFromFile(fz + "ss.bmp");
-    imgPy->loadFromFile(fz + "py.bmp");
-    imgYy->loadFromFile(fz + "yy.bmp");
-    imgSz->loadFromFile(fz + "sz.bmp");
-    imgBz->loadFromFile(fz + "bz.bmp");
-    // 2.
-    panZc->hide();
-    // 3. The button of the open panel shows the return picture.
+    // 1. The five button pictures, and the return picture on the button of the open panel (step
+    // 3). All are read before anything on the screen changes, so a picture that cannot be read
+    // leaves the screen as it was.
     const int p = m_state.CurrentPanel;
     const QList<TImage*> buttons = {imgSs, imgPy, imgYy, imgSz, imgBz};
-    if (p >= 1 && p <= 5) buttons.at(p - 1)->loadFromFile(fz + "fh.bmp");
+    static const char* const files[] = {"ss.bmp", "py.bmp", "yy.bmp", "sz.bmp", "bz.bmp"};
+    QList<QImage> pictures;
+    for (int i = 0; i < buttons.size(); ++i)
+        pictures << readPictureFile(fz + QString::fromLatin1(p == i + 1 ? "fh.bmp" : files[i]));
+    for (int i = 0; i < buttons.size(); ++i) buttons.at(i)->setPicture(pictures.at(i));
+    // 2.
+    panZc->hide();
+    // 3. The button of the open panel shows the return picture (read in step 1).
     // 4. Visibility.
     panTj->panSs->setVisible(p == 1);
     panTj->panPy->setVisible(p == 2 || p == 3);
@@ -279,8 +286,15 @@ void TfrmKovu::SwitchPanel() {
 }
 
 void TfrmKovu::togglePanel(int panel) {
-    m_state.CurrentPanel = m_state.CurrentPanel == panel ? 0 : panel;
-    SwitchPanel();
+    const int before = m_state.CurrentPanel;
+    m_state.CurrentPanel = before == panel ? 0 : panel;
+    try {
+        SwitchPanel();
+    } catch (...) {
+        // The switch did not happen: the open panel stays the open panel.
+        m_state.CurrentPanel = before;
+        throw;
+    }
 }
 
 void TfrmKovu::imgSsClick() {

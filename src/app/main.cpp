@@ -29,12 +29,14 @@ public:
 
 int main(int argc, char** argv) {
     const bool hasPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    const bool hasDisplay =
+        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
     if (!hasPlatform && !hasDisplay) {
-        std::fprintf(stderr,
-                     "kovu: no display found. Start it on a desktop, or without one under a virtual display:\n"
-                     "      xvfb-run -a -s \"-screen 0 1024x768x24\" %s\n",
-                     argc > 0 ? argv[0] : "kovu");
+        std::fprintf(
+            stderr,
+            "kovu: no display found. Start it on a desktop, or without one under a virtual display:\n"
+            "      xvfb-run -a -s \"-screen 0 1024x768x24\" %s\n",
+            argc > 0 ? argv[0] : "kovu");
         return 1;
     }
     KovuApplication app(argc, argv);

@@ -1,10 +1,13 @@
 #include "data/Connection.h"
 
 #include <sqlcipher/sqlite3.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/Errors.h"
 
@@ -12,11 +15,30 @@ namespace kovu {
 
 Connection::~Connection() { close(); }
 
+namespace {
+
+bool writable(const QByteArray& path) { return ::access(path.constData(), W_OK) == 0; }
+
+}  // namespace
+
 void Connection::open(const QString& file, const QString& key) {
     close();
     m_file = file;
     m_key = key;
     if (!QFile::exists(file)) fail(QStringLiteral("数据库文件 %1 不存在。").arg(file));
+    // Every score and setting is written at once, and the log of a write lies beside the file: a
+    // file or folder that cannot be written would fail at the first answer, so it is refused here
+    // with its cause.
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!writable(QFile::encodeName(folder)))
+        throw ReadOnlyError(QStringLiteral("文件夹 %1 不能写入（只读），Kovu 不能在那里保存成绩和设置。\n\n"
+                                           "请把 Kovu 放在可以写入的文件夹里，或者取消这个文件夹的只读属性，"
+                                           "然后再启动 Kovu。")
+                                .arg(QDir::toNativeSeparators(folder)));
+    if (!writable(QFile::encodeName(file)))
+        throw ReadOnlyError(QStringLiteral("数据库文件 %1 是只读的，Kovu 不能保存成绩和设置。\n\n"
+                                           "请取消这个文件的只读属性，然后再启动 Kovu。")
+                                .arg(QDir::toNativeSeparators(file)));
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
@@ -37,16 +59,26 @@ void Connection::open(const QString& file, const QString& key) {
         sqlite3_close(db);
         fail(QStringLiteral("数据库不能打开：%1").arg(msg));
     }
-    // Write-ahead logging: a commit costs one sync of the log instead of the journal, the file and
-    // the folder, and a commit that reached the log survives a crash.
+    // While the program runs, the write-ahead log: a commit costs one sync of the log instead of
+    // the journal, the file and the folder, and a commit that reached the log survives a crash.
+    // close() folds the log back, so the file at rest stands alone.
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
     m_db = db;
     m_depth = 0;
+    // The file may not be the one record sets were opened on.
+    ++m_generation;
 }
 
 void Connection::close() {
     if (!m_db) return;
+    // Back to a rollback journal: the log is folded into the file and removed, and the file's header
+    // no longer asks for a log, so a copy of kovu.mdb alone is complete. Another program that still
+    // has the file open keeps the log; the last one to close folds it. Not waiting for it keeps the
+    // close quick.
+    sqlite3_busy_timeout(m_db, 0);
+    if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
@@ -74,15 +106,21 @@ void bindValues(sqlite3_stmt* st, const QVariantList& binds) {
             continue;
         }
         switch (v.metaType().id()) {
-            case QMetaType::Bool: sqlite3_bind_int(st, idx, v.toBool() ? 1 : 0); break;
+            case QMetaType::Bool:
+                sqlite3_bind_int(st, idx, v.toBool() ? 1 : 0);
+                break;
             case QMetaType::Int:
             case QMetaType::UInt:
             case QMetaType::LongLong:
             case QMetaType::ULongLong:
             case QMetaType::Short:
-            case QMetaType::Long: sqlite3_bind_int64(st, idx, v.toLongLong()); break;
+            case QMetaType::Long:
+                sqlite3_bind_int64(st, idx, v.toLongLong());
+                break;
             case QMetaType::Double:
-            case QMetaType::Float: sqlite3_bind_double(st, idx, v.toDouble()); break;
+            case QMetaType::Float:
+                sqlite3_bind_double(st, idx, v.toDouble());
+                break;
             case QMetaType::QByteArray: {
                 const QByteArray b = v.toByteArray();
                 sqlite3_bind_blob(st, idx, b.constData(), b.size(), SQLITE_TRANSIENT);
@@ -113,8 +151,10 @@ QVariant columnValue(sqlite3_stmt* st, int i) {
         return QVariant(QDateTime::fromString(t, "yyyy-MM-dd hh:mm:ss"));
     }
     switch (type) {
-        case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, i)));
-        case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, i));
+        case SQLITE_INTEGER:
+            return QVariant(static_cast<qlonglong>(sqlite3_column_int64(st, i)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(st, i));
         case SQLITE_BLOB: {
             const void* p = sqlite3_column_blob(st, i);
             const int n = sqlite3_column_bytes(st, i);
@@ -156,7 +196,10 @@ int Connection::exec(const QString& sql, const QVariantList& binds) {
         fail(QStringLiteral("数据库操作失败：%1\n%2").arg(msg, sql));
     }
     sqlite3_finalize(st);
-    return sqlite3_changes(m_db);
+    const int changes = sqlite3_changes(m_db);
+    if (changes > 0 && sql.trimmed().startsWith(QStringLiteral("DELETE"), Qt::CaseInsensitive))
+        ++m_generation;
+    return changes;
 }
 
 QVariant Connection::scalar(const QString& sql, const QVariantList& binds) {
@@ -174,27 +217,60 @@ QVariant Connection::scalar(const QString& sql, const QVariantList& binds) {
     return out;
 }
 
+int Connection::transactionDepth() {
+    // SQLite ends a transaction by itself after some errors (a full disk, an interrupted write).
+    if (m_db && sqlite3_get_autocommit(m_db)) m_depth = 0;
+    if (!m_db) m_depth = 0;
+    return m_depth;
+}
+
+bool Connection::inTransaction() { return transactionDepth() > 0; }
+
 void Connection::begin() {
-    if (m_depth == 0) exec("BEGIN");
-    else exec(QStringLiteral("SAVEPOINT kovu_%1").arg(m_depth));
+    if (transactionDepth() == 0)
+        exec("BEGIN IMMEDIATE");
+    else
+        exec(QStringLiteral("SAVEPOINT kovu_%1").arg(m_depth));
     ++m_depth;
 }
 
 void Connection::commit() {
-    if (m_depth <= 0) return;
-    --m_depth;
-    if (m_depth == 0) exec("COMMIT");
-    else exec(QStringLiteral("RELEASE kovu_%1").arg(m_depth));
+    const int counted = m_depth;
+    if (transactionDepth() == 0) {
+        // A transaction that SQLite rolled back by itself cannot be committed: its changes are gone.
+        if (counted > 0) fail(QStringLiteral("数据库操作失败：事务已被撤消，修改没有保存。"));
+        return;
+    }
+    if (m_depth == 1) {
+        try {
+            exec("COMMIT");
+        } catch (...) {
+            // A COMMIT that fails (a deferred check, a busy file) may leave the transaction open; it
+            // stays counted, so the rollback that follows really ends it.
+            transactionDepth();
+            throw;
+        }
+        m_depth = 0;
+    } else {
+        exec(QStringLiteral("RELEASE kovu_%1").arg(m_depth - 1));
+        --m_depth;
+    }
 }
 
 void Connection::rollback() {
-    if (m_depth <= 0) return;
-    --m_depth;
-    if (m_depth == 0) {
-        exec("ROLLBACK");
+    if (transactionDepth() == 0) return;
+    if (m_depth == 1) {
+        try {
+            exec("ROLLBACK");
+        } catch (...) {
+            transactionDepth();
+            throw;
+        }
+        m_depth = 0;
     } else {
-        exec(QStringLiteral("ROLLBACK TO kovu_%1").arg(m_depth));
-        exec(QStringLiteral("RELEASE kovu_%1").arg(m_depth));
+        exec(QStringLiteral("ROLLBACK TO kovu_%1").arg(m_depth - 1));
+        exec(QStringLiteral("RELEASE kovu_%1").arg(m_depth - 1));
+        --m_depth;
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include "platform/Errors.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -23,8 +25,10 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens file with key; raises KovuError when the file is missing, the key is wrong or the file
-    // is not a database. A missing file is never created.
+    // is not a database, and ReadOnlyError when the file or its folder cannot be written. A missing
+    // file is never created.
     void open(const QString& file, const QString& key);
+    // Closes the file; it is left in rollback-journal mode, so nothing but the file stays beside it.
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const QString& file() const { return m_file; }
@@ -38,10 +42,21 @@ public:
     // First column of the first row, or an invalid variant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& binds = {});
 
+    // Transactions nest: the outermost is "BEGIN IMMEDIATE" (the write lock taken at once, so a
+    // multi-row change never fails half-way for want of it), inner ones are savepoints. The depth
+    // follows what SQLite reports: a COMMIT that fails but leaves the transaction open stays counted,
+    // and a transaction that SQLite rolled back by itself is no longer counted.
     void begin();
     void commit();
     void rollback();
-    bool inTransaction() const { return m_depth > 0; }
+    bool inTransaction();
+    int transactionDepth();
+
+    // Grows whenever rows may have gone from under an open record set: a DELETE through this
+    // connection, or the file opened again (it may have been replaced). Record sets compare it
+    // before they write.
+    quint64 generation() const { return m_generation; }
+    void noteRowsRemoved() { ++m_generation; }
 
     // Prepares sql and binds values; the caller finalises. Raises on error.
     sqlite3_stmt* prepare(const QString& sql, const QVariantList& binds);
@@ -52,6 +67,13 @@ private:
     QString m_file;
     QString m_key;
     int m_depth = 0;
+    quint64 m_generation = 1;
+};
+
+// The database file or its folder cannot be written: the program cannot keep scores or settings.
+class ReadOnlyError : public KovuError {
+public:
+    using KovuError::KovuError;
 };
 
 // Binds values to a prepared statement: null, integer, bool, real, text, blob, date-time.

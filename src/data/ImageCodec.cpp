@@ -81,8 +81,7 @@ QByteArray encodeJpeg(const QImage& image, int quality) {
 
 QImage decodeBitmap(const QByteArray& bytes) {
     if (bytes.isEmpty()) fail(QStringLiteral("图片数据不存在！"));
-    if (bytes.size() < 26 || bytes.at(0) != 'B' || bytes.at(1) != 'M')
-        fail(QStringLiteral("位图数据不对。"));
+    if (bytes.size() < 26 || bytes.at(0) != 'B' || bytes.at(1) != 'M') fail(QStringLiteral("位图数据不对。"));
     checkSize(le32(bytes, 18), std::abs(static_cast<qint64>(le32(bytes, 22))), "位");
     QImage img;
     if (!img.loadFromData(bytes, "BMP")) fail(QStringLiteral("位图数据不对。"));
@@ -93,7 +92,8 @@ QByteArray encodeBitmap(const QImage& image) {
     QByteArray out;
     QBuffer buf(&out);
     buf.open(QIODevice::WriteOnly);
-    if (!image.convertToFormat(QImage::Format_RGB888).save(&buf, "BMP")) fail(QStringLiteral("位图不能保存。"));
+    if (!image.convertToFormat(QImage::Format_RGB888).save(&buf, "BMP"))
+        fail(QStringLiteral("位图不能保存。"));
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSaveFile>
 
 #include "data/ImageCodec.h"
 #include "data/Query.h"
@@ -87,7 +88,8 @@ void ShowWordPicture(Query& aquSb, PracticePictureArea& area) {
     area.imgTx->show();
 }
 
-void ShowPicturePreview(Query& aquTp, TImage* imgZ1, QLabel* lblSk, const QString& sizeClass, bool naturalSize) {
+void ShowPicturePreview(Query& aquTp, TImage* imgZ1, QLabel* lblSk, const QString& sizeClass,
+                        bool naturalSize) {
     if (aquTp.text("图片").isEmpty() && aquTp.blob("图片").isEmpty()) {
         if (lblSk) lblSk->setText(QStringLiteral("图片数据不存在！"));
         imgZ1->hide();
@@ -133,9 +135,25 @@ QList<MenuPictureFile> menuPictureFiles() {
     const QString codes = "bzpiyifhsusz";
     const QString files = "bzpyyyfhsssz";
     QList<MenuPictureFile> out;
-    for (int i = 0; i < 6; ++i) out.append(MenuPictureFile{codes.mid(i * 2, 2), files.mid(i * 2, 2) + ".bmp"});
+    for (int i = 0; i < 6; ++i)
+        out.append(MenuPictureFile{codes.mid(i * 2, 2), files.mid(i * 2, 2) + ".bmp"});
     out.append(MenuPictureFile{"bj", "bj.jpg"});
     return out;
+}
+
+bool menuPictureReadable(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = f.readAll();
+    try {
+        if (path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive))
+            decodeBitmap(bytes);
+        else
+            decodeJpeg(bytes);
+    } catch (const KovuError&) {
+        return false;
+    }
+    return true;
 }
 
 int ExtractMenuPictures(Query& aquSb, const QString& exeFolder, bool onlyMissing) {
@@ -147,12 +165,11 @@ int ExtractMenuPictures(Query& aquSb, const QString& exeFolder, bool onlyMissing
     try {
         for (const MenuPictureFile& m : menuPictureFiles()) {
             const QString path = QDir(folder).filePath(m.file);
-            if (onlyMissing && QFile::exists(path)) continue;
+            if (onlyMissing && menuPictureReadable(path)) continue;
             for (aquSb.first(); !aquSb.eof(); aquSb.next()) {
                 if (aquSb.text("图号").compare(m.code, Qt::CaseInsensitive) != 0) continue;
                 const QByteArray bytes = aquSb.blob("图片");
-                // Decoding first proves the picture sound; the file is written through a temporary
-                // name so a half-written file never stands in the folder.
+                // Decoding first proves the picture sound.
                 QByteArray out;
                 if (m.file.endsWith(".bmp")) {
                     out = encodeBitmap(decodeBitmap(bytes));
@@ -160,15 +177,12 @@ int ExtractMenuPictures(Query& aquSb, const QString& exeFolder, bool onlyMissing
                     decodeJpeg(bytes);
                     out = bytes;
                 }
-                const QString tmp = path + ".part";
-                QFile f(tmp);
-                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(out) != out.size()) {
-                    f.remove();
-                    fail(QStringLiteral("不能写文件 %1。").arg(path));
-                }
-                f.close();
-                QFile::remove(path);
-                if (!QFile::rename(tmp, path)) fail(QStringLiteral("不能写文件 %1。").arg(path));
+                // The file takes its name only once it is complete on the disk: a full disk leaves
+                // the old file (or none), never a short one.
+                QSaveFile f(path);
+                if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
+                    fail(QStringLiteral("不能写文件 %1：%2")
+                             .arg(QDir::toNativeSeparators(path), f.errorString()));
                 ++written;
             }
         }

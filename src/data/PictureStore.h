@@ -36,7 +36,8 @@ void ShowScreenPicture(Query& aquTp, PracticePictureArea& area, TImage* target, 
 // Natural-size word picture of the current yydc row of aquSb in imgTx.
 void ShowWordPicture(Query& aquSb, PracticePictureArea& area);
 // Preview of the current aquTp row in imgZ1 on the picture page.
-void ShowPicturePreview(Query& aquTp, TImage* imgZ1, QLabel* lblSk, const QString& sizeClass, bool naturalSize);
+void ShowPicturePreview(Query& aquTp, TImage* imgZ1, QLabel* lblSk, const QString& sizeClass,
+                        bool naturalSize);
 // Word picture of the current yydc row of aquSb in the editor's imgZ0; the grid shrinks to 148.
 void ShowEditorWordPicture(Query& aquSb, TImage* imgZ0, QWidget* dbgKb);
 // Loads the yetl picture called name into every one of targets.
@@ -48,8 +49,10 @@ struct MenuPictureFile {
     QString file;
 };
 QList<MenuPictureFile> menuPictureFiles();
-// Writes the menu pictures into exeFolder/fzwj; with onlyMissing, files that exist stay untouched.
-// Returns the number of files written.
+// Whether a menu picture file is there and decodes as its kind (bitmap or JPEG).
+bool menuPictureReadable(const QString& path);
+// Writes the menu pictures into exeFolder/fzwj; with onlyMissing, files that are there and decode
+// stay untouched. Each file is written whole or not at all. Returns the number of files written.
 int ExtractMenuPictures(Query& aquSb, const QString& exeFolder, bool onlyMissing);
 
 }  // namespace kovu

@@ -3,6 +3,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "platform/Errors.h"
 
@@ -12,18 +13,47 @@ namespace {
 
 const char* kRowidColumn = "kovu_rowid_";
 
-// "SELECT <list> FROM <table> [WHERE ...|ORDER BY ...]" over one table, without aggregates.
-bool singleTableSelect(const QString& sql, QString* table, QString* rest) {
+// "SELECT <list> FROM <table> [WHERE ...] [ORDER BY ...] [LIMIT ...]" over one table, without
+// aggregates, groups, joins or compound parts: the statements whose rows are rows of the table.
+bool singleTableSelect(const QString& sql, QString* table, QString* list, QString* rest) {
     static const QRegularExpression re(
-        R"(^\s*SELECT\s+(.+?)\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*(?:(WHERE|ORDER)\b.*)?$)",
+        R"(^\s*SELECT\s+(.+?)\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*((?:(?:WHERE|ORDER|LIMIT)\b.*)?)$)",
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression notRows(R"(\b(GROUP|HAVING|UNION|INTERSECT|EXCEPT|JOIN)\b)",
+                                            QRegularExpression::CaseInsensitiveOption);
     const auto m = re.match(sql);
     if (!m.hasMatch()) return false;
-    const QString list = m.captured(1);
-    if (list.contains('(') || list.trimmed().startsWith("DISTINCT", Qt::CaseInsensitive)) return false;
+    const QString l = m.captured(1);
+    if (l.trimmed().startsWith("DISTINCT", Qt::CaseInsensitive)) return false;
+    static const QRegularExpression aggregate(R"(\b(count|sum|min|max|avg|total|group_concat)\s*\()",
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (aggregate.match(l).hasMatch() || notRows.match(m.captured(3)).hasMatch()) return false;
     *table = m.captured(2);
-    *rest = sql.mid(m.capturedStart(1));
+    *list = l;
+    *rest = m.captured(3);
     return true;
+}
+
+// The statement with the rowid in front; rows in table order unless it orders them, the order
+// going before a LIMIT.
+QString withRowid(const QString& table, const QString& list, const QString& rest) {
+    static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limit(R"(\bLIMIT\b)", QRegularExpression::CaseInsensitiveOption);
+    QString head = rest;
+    QString tail;
+    const auto lm = limit.match(rest);
+    if (lm.hasMatch()) {
+        head = rest.left(lm.capturedStart());
+        tail = rest.mid(lm.capturedStart());
+    }
+    QString sql = QStringLiteral("SELECT _rowid_ AS %1, %2 FROM %3 %4").arg(kRowidColumn, list, table, head);
+    if (!orderBy.match(head).hasMatch()) sql += QStringLiteral(" ORDER BY _rowid_");
+    if (!tail.isEmpty()) sql += QLatin1Char(' ') + tail;
+    return sql;
+}
+
+QString quoted(const QString& name) {
+    return QStringLiteral("\"%1\"").arg(QString(name).replace('"', "\"\""));
 }
 
 }  // namespace
@@ -39,24 +69,32 @@ void Query::setSql(const QString& sql, const QVariantList& binds) {
     m_binds = binds;
 }
 
-void Query::open() {
-    if (isOpen()) close();
-    QString table, rest;
-    m_hasRowid = singleTableSelect(m_sql, &table, &rest);
+void Query::readRows() {
+    QString table, list, rest;
+    m_hasRowid = singleTableSelect(m_sql, &table, &list, &rest);
     m_table = m_hasRowid ? table : QString();
-    QString sql = m_sql;
-    if (m_hasRowid) {
-        // Rows come in table order unless the statement orders them, whatever index SQLite uses.
-        static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)",
-                                                QRegularExpression::CaseInsensitiveOption);
-        sql = QStringLiteral("SELECT _rowid_ AS %1, %2").arg(kRowidColumn, rest);
-        if (!orderBy.match(rest).hasMatch()) sql += QStringLiteral(" ORDER BY _rowid_");
-    }
+    m_columnList = m_hasRowid ? list : QString();
+    const QString sql = m_hasRowid ? withRowid(table, list, rest) : m_sql;
     sqlite3_stmt* st = m_con.prepare(sql, m_binds);
     const int cols = sqlite3_column_count(st);
     const int firstCol = m_hasRowid ? 1 : 0;
     m_fields.clear();
-    for (int i = firstCol; i < cols; ++i) m_fields << QString::fromUtf8(sqlite3_column_name(st, i));
+    m_origins.clear();
+    m_writable.clear();
+    for (int i = firstCol; i < cols; ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st, i));
+        const char* t = sqlite3_column_table_name(st, i);
+        const char* o = sqlite3_column_origin_name(st, i);
+        const QString origin = o ? QString::fromUtf8(o) : QString();
+        // Only a column of the table under its own name is written back; an alias or an
+        // expression has no single place to go.
+        const bool writable = m_hasRowid && t &&
+                              QString::fromUtf8(t).compare(m_table, Qt::CaseInsensitive) == 0 &&
+                              !origin.isEmpty() && origin.compare(name, Qt::CaseInsensitive) == 0;
+        m_fields << name;
+        m_origins << (writable ? origin : QString());
+        m_writable.push_back(writable);
+    }
     m_rows.clear();
     m_rowids.clear();
     int rc;
@@ -75,9 +113,64 @@ void Query::open() {
         fail(QStringLiteral("%1: 查询失败：%2\n%3").arg(m_name, msg, m_sql));
     }
     sqlite3_finalize(st);
+    m_generation = m_con.generation();
+    m_dataVersion = dataVersion();
+    m_buffer.clear();
+    m_modified.clear();
+}
+
+void Query::open() {
+    if (isOpen()) close();
+    readRows();
     m_state = State::Browse;
     first();
     Q_EMIT changed();
+}
+
+void Query::refresh() {
+    requireOpen("刷新");
+    const bool had = m_cur >= 0 && m_cur < recordCount();
+    const qint64 rowid = had ? m_rowids.at(m_cur) : 0;
+    const int oldCur = m_cur;
+    m_state = State::Browse;
+    try {
+        readRows();
+    } catch (...) {
+        m_state = State::Inactive;
+        m_cur = -1;
+        m_eof = m_bof = true;
+        Q_EMIT changed();
+        throw;
+    }
+    int cur = -1;
+    if (had && m_hasRowid)
+        for (int i = 0; i < recordCount() && cur < 0; ++i)
+            if (m_rowids.at(i) == rowid) cur = i;
+    if (cur < 0 && !m_rows.empty()) cur = std::clamp(oldCur, 0, recordCount() - 1);
+    m_cur = cur;
+    m_eof = m_rows.empty();
+    m_bof = cur <= 0;
+    Q_EMIT changed();
+}
+
+qint64 Query::dataVersion() {
+    sqlite3_stmt* st = m_con.prepare(QStringLiteral("PRAGMA data_version"), {});
+    qint64 v = 0;
+    if (sqlite3_step(st) == SQLITE_ROW) v = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+void Query::ensureCurrentRow() {
+    if (!m_hasRowid || m_cur < 0) return;
+    if (m_generation == m_con.generation() && m_dataVersion == dataVersion()) return;
+    // Rows may have gone since the record set was read, and a new row may have taken the rowid of
+    // a deleted one: the current row counts only when it is still there unchanged.
+    const qint64 rowid = m_rowids.at(m_cur);
+    const std::vector<QVariant> shown = m_rows.at(m_cur);
+    refresh();
+    if (m_cur < 0 || m_rowids.at(m_cur) != rowid || m_rows.at(m_cur) != shown)
+        fail(QStringLiteral("%1: 当前记录已被删除或修改，没有保存。请重新选择要修改的记录。").arg(m_name));
 }
 
 void Query::close() {
@@ -102,15 +195,23 @@ void Query::requireOpen(const char* what) const {
         fail(QStringLiteral("%1: 数据集没有打开，不能%2。").arg(m_name, QString::fromUtf8(what)));
 }
 
-void Query::first() {
-    if (m_state == State::Edit || m_state == State::Insert) post();
+void Query::settlePending(Pending pending) {
+    if (m_state != State::Edit && m_state != State::Insert) return;
+    if (pending == Pending::Post)
+        post();
+    else
+        cancel();
+}
+
+void Query::first(Pending pending) {
+    settlePending(pending);
     m_cur = m_rows.empty() ? -1 : 0;
     m_eof = m_rows.empty();
     m_bof = true;
 }
 
-void Query::next() {
-    if (m_state == State::Edit || m_state == State::Insert) post();
+void Query::next(Pending pending) {
+    settlePending(pending);
     if (m_rows.empty()) {
         m_eof = true;
         return;
@@ -123,8 +224,8 @@ void Query::next() {
     }
 }
 
-void Query::prior() {
-    if (m_state == State::Edit || m_state == State::Insert) post();
+void Query::prior(Pending pending) {
+    settlePending(pending);
     if (m_cur > 0) {
         --m_cur;
         m_eof = false;
@@ -133,17 +234,16 @@ void Query::prior() {
     }
 }
 
-void Query::last() {
-    if (m_state == State::Edit || m_state == State::Insert) post();
+void Query::last(Pending pending) {
+    settlePending(pending);
     m_cur = m_rows.empty() ? -1 : recordCount() - 1;
-    m_eof = true;
+    m_eof = m_rows.empty();
     m_bof = m_rows.empty();
-    if (!m_rows.empty()) m_eof = false;
 }
 
-void Query::moveTo(int row) {
+void Query::moveTo(int row, Pending pending) {
     if (row < 0 || row >= recordCount()) return;
-    if (m_state == State::Edit || m_state == State::Insert) post();
+    settlePending(pending);
     m_cur = row;
     m_eof = false;
     m_bof = row == 0;
@@ -198,14 +298,15 @@ void Query::edit() {
     if (m_state == State::Edit || m_state == State::Insert) return;
     if (!m_hasRowid) fail(QStringLiteral("%1: 这个查询的记录不能修改。").arg(m_name));
     if (m_cur < 0) fail(QStringLiteral("%1: 没有当前记录，不能修改。").arg(m_name));
+    ensureCurrentRow();
     m_buffer = m_rows.at(m_cur);
     m_modified.assign(m_fields.size(), false);
     m_state = State::Edit;
 }
 
-void Query::append() {
+void Query::append(Pending pending) {
     requireOpen("添加");
-    if (m_state == State::Edit || m_state == State::Insert) post();
+    settlePending(pending);
     if (!m_hasRowid) fail(QStringLiteral("%1: 这个查询不能添加记录。").arg(m_name));
     m_buffer.assign(m_fields.size(), QVariant());
     m_modified.assign(m_fields.size(), false);
@@ -217,20 +318,26 @@ void Query::setValue(int field, const QVariant& v) {
         fail(QStringLiteral("%1: 数据集不在编辑状态。").arg(m_name));
     if (field < 0 || field >= fieldCount())
         fail(QStringLiteral("%1: 字段序号 %2 超出范围。").arg(m_name).arg(field));
+    if (!isWritable(field))
+        fail(QStringLiteral("%1: 字段“%2”是计算出来的或改了名的列，不能修改。")
+                 .arg(m_name, m_fields.at(field)));
     m_buffer[field] = v;
     m_modified[field] = true;
 }
 
-void Query::loadRowFromDb(qint64 rowid, std::vector<QVariant>& row) {
-    QStringList cols;
-    for (const QString& f : m_fields) cols << QStringLiteral("\"%1\"").arg(QString(f).replace('"', "\"\""));
+QString Query::quotedColumn(int field) const { return quoted(m_origins.at(field)); }
+
+bool Query::loadRowFromDb(qint64 rowid, std::vector<QVariant>& row) {
+    // The row as the statement shows it, computed columns included.
     sqlite3_stmt* st = m_con.prepare(
-        QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(cols.join(", "), m_table), {rowid});
-    if (sqlite3_step(st) == SQLITE_ROW) {
+        QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(m_columnList, m_table), {rowid});
+    const bool found = sqlite3_step(st) == SQLITE_ROW;
+    if (found) {
         row.clear();
         for (int i = 0; i < fieldCount(); ++i) row.push_back(columnValue(st, i));
     }
     sqlite3_finalize(st);
+    return found;
 }
 
 void Query::post() {
@@ -239,17 +346,19 @@ void Query::post() {
     QVariantList binds;
     for (int i = 0; i < fieldCount(); ++i) {
         if (!m_modified.at(i)) continue;
-        cols << QStringLiteral("\"%1\"").arg(QString(m_fields.at(i)).replace('"', "\"\""));
+        cols << quotedColumn(i);
         binds << m_buffer.at(i);
     }
+    // A failing statement leaves the record set in its edit state, so nothing is lost silently.
     if (m_state == State::Edit) {
         if (!cols.isEmpty()) {
+            ensureCurrentRow();
             QStringList sets;
             for (const QString& c : cols) sets << c + " = ?";
             binds << m_rowids.at(m_cur);
-            // Stays in edit state when the statement fails, so nothing is lost silently.
-            m_con.exec(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(m_table, sets.join(", ")),
-                       binds);
+            const int changed = m_con.exec(
+                QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?").arg(m_table, sets.join(", ")), binds);
+            if (changed != 1) fail(QStringLiteral("%1: 当前记录已被删除，修改没有保存。").arg(m_name));
             loadRowFromDb(m_rowids.at(m_cur), m_rows[m_cur]);
         }
     } else {
@@ -285,7 +394,12 @@ void Query::deleteRecord() {
     cancel();
     if (!m_hasRowid) fail(QStringLiteral("%1: 这个查询的记录不能删除。").arg(m_name));
     if (m_cur < 0) fail(QStringLiteral("%1: 没有当前记录，不能删除。").arg(m_name));
-    m_con.exec(QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(m_table), {m_rowids.at(m_cur)});
+    ensureCurrentRow();
+    const int gone =
+        m_con.exec(QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?").arg(m_table), {m_rowids.at(m_cur)});
+    if (gone != 1) fail(QStringLiteral("%1: 当前记录已被删除。").arg(m_name));
+    // Other record sets may show the row; this one knows it is gone.
+    m_generation = m_con.generation();
     m_rows.erase(m_rows.begin() + m_cur);
     m_rowids.erase(m_rowids.begin() + m_cur);
     if (m_cur >= recordCount()) m_cur = recordCount() - 1;

@@ -19,12 +19,23 @@ namespace kovu {
 // bound values, open, first / next / eof, the current row, fields by name and position,
 // edit / post, append / post / cancel, delete, ExecSQL and blobs. Open reads every row of the
 // result (a static cursor); rows come in rowid order unless the SQL orders them. A row of a
-// single-table SELECT can be edited, appended or deleted; each post is one statement, so a
-// failure leaves no half-written row.
+// single-table SELECT can be edited, appended or deleted through the columns it takes from the
+// table as they are; aliased and computed columns are read-only. Each post is one statement, so
+// a failure leaves no half-written row.
+//
+// Writes reach the row they mean or fail: an edit or a delete changes exactly one row, and a
+// record set whose rows may have gone (a DELETE elsewhere, another program's commit, the file
+// opened again) reads its rows again before it writes and refuses when its current row is no
+// longer what it showed.
+//
+// Moving never writes by surprise: a pending edit or append is cancelled by a move unless the
+// caller asks for it to be posted (Pending::Post).
 class Query : public QObject {
     Q_OBJECT
 public:
     enum class State { Inactive, Browse, Edit, Insert };
+    // What a move does with a pending edit or append.
+    enum class Pending { Cancel, Post };
 
     Query(Connection& connection, const QString& name, QObject* parent = nullptr);
 
@@ -47,19 +58,25 @@ public:
     bool isEmpty() const { return m_rows.empty(); }
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
-    void first();
-    void next();
-    void prior();
-    void last();
+    void first(Pending pending = Pending::Cancel);
+    void next(Pending pending = Pending::Cancel);
+    void prior(Pending pending = Pending::Cancel);
+    void last(Pending pending = Pending::Cancel);
     // 0-based number of the current row, -1 when there is none.
     int recNo() const { return m_cur; }
-    void moveTo(int row);
+    void moveTo(int row, Pending pending = Pending::Cancel);
+    // Runs the SQL text again, staying on the same row where it is still there.
+    void refresh();
 
     int fieldCount() const { return static_cast<int>(m_fields.size()); }
     const QStringList& fieldNames() const { return m_fields; }
     QString fieldName(int i) const { return m_fields.value(i); }
     int fieldIndex(const QString& name) const;
     bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
+    // Whether a field can be assigned: a column of the query's table under its own name.
+    bool isWritable(int field) const {
+        return field >= 0 && field < static_cast<int>(m_writable.size()) && m_writable[field];
+    }
 
     // Values of the current row (the edit buffer while editing or appending); invalid when there
     // is no current row.
@@ -78,7 +95,8 @@ public:
     QVariant valueAt(int row, int field) const;
 
     void edit();
-    void append();
+    // A pending edit or append is settled first as a move would settle it.
+    void append(Pending pending = Pending::Cancel);
     void setValue(int field, const QVariant& v);
     void setValue(const QString& field, const QVariant& v) { setValue(requireField(field), v); }
     void post();
@@ -97,14 +115,27 @@ Q_SIGNALS:
 private:
     int requireField(const QString& name) const;
     void requireOpen(const char* what) const;
-    void loadRowFromDb(qint64 rowid, std::vector<QVariant>& row);
+    // Runs the statement and reads every row; the cursor is left on no row.
+    void readRows();
+    bool loadRowFromDb(qint64 rowid, std::vector<QVariant>& row);
+    void settlePending(Pending pending);
+    // Before a write through the current row: reads the rows again when they may have gone, and
+    // refuses when the current row is no longer the row the record set showed.
+    void ensureCurrentRow();
+    qint64 dataVersion();
+    QString quotedColumn(int field) const;
 
     Connection& m_con;
     QString m_name;
     QString m_sql;
     QVariantList m_binds;
     QString m_table;
+    QString m_columnList;  // what the SELECT takes, for reading one row again
     bool m_hasRowid = false;
+    std::vector<bool> m_writable;
+    QStringList m_origins;  // table column of each field, empty for read-only ones
+    quint64 m_generation = 0;
+    qint64 m_dataVersion = 0;
     State m_state = State::Inactive;
     QStringList m_fields;
     std::vector<std::vector<QVariant>> m_rows;

@@ -32,10 +32,14 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const {
     const QVariant v = m_query->valueAt(index.row(), index.column());
     if (!v.isValid() || v.isNull()) return {};
     switch (v.metaType().id()) {
-        case QMetaType::QByteArray: return QStringLiteral("(图片)");
-        case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        case QMetaType::QDateTime: return v.toDateTime().toString("yyyy-M-d hh:mm:ss");
-        default: return v;
+        case QMetaType::QByteArray:
+            return QStringLiteral("(图片)");
+        case QMetaType::Bool:
+            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case QMetaType::QDateTime:
+            return v.toDateTime().toString("yyyy-M-d hh:mm:ss");
+        default:
+            return v;
     }
 }
 

@@ -30,7 +30,12 @@ struct SharedState {
 
 // The connection and the data-access objects the form owns.
 struct DataObjects {
-    DataObjects() : aquSb(con1, "aquSb"), aquTp(con1, "aquTp"), aquFz(con1, "aquFz"), tabCj(con1, "tabCj") {
+    DataObjects()
+        : aquSb(con1, "aquSb"),
+          aquTp(con1, "aquTp"),
+          aquFz(con1, "aquFz"),
+          tabCj(con1, "tabCj"),
+          aquCx(con1, "aquCx") {
         aquTp.setSql("SELECT * FROM yetp");
     }
     Connection con1;
@@ -38,6 +43,9 @@ struct DataObjects {
     Query aquTp;
     Query aquFz;
     Table tabCj;
+    // Scratch reads (the settings row, a look-up): never the record set that a grid or a session
+    // holds, so reading a setting cannot move or close what the screen shows.
+    Query aquCx;
 };
 
 // What the form does for its panels: the status bar and the window's size and place. Sizes are the

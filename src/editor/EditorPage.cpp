@@ -128,9 +128,9 @@ EditorPage::EditorPage(FormContext& ctx, QWidget* parent)
     connect(dbgKb, &QTableView::clicked, this, guarded([this](const QModelIndex& i) { dbgKbCellClick(i); }));
     // The record set follows the grid's current row, as a bound grid moves its data set.
     connect(dbgKb->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
+            guarded([this](const QModelIndex& current, const QModelIndex&) {
                 if (current.isValid()) m_ctx.db.aquSb.moveTo(current.row());
-            });
+            }));
 }
 
 QString EditorPage::selectedTextbook() const { return textbookOfEntry(cboKt->currentText()); }

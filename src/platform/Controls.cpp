@@ -28,12 +28,14 @@ void TImage::setStretch(bool on) {
     update();
 }
 
-void TImage::loadFromFile(const QString& path) {
+QImage readPictureFile(const QString& path) {
     QImage img;
     if (!QFile::exists(path)) fail(QStringLiteral("找不到文件 %1。").arg(path));
     if (!img.load(path)) fail(QStringLiteral("图片文件 %1 不能读出。").arg(path));
-    setPicture(img);
+    return img;
 }
+
+void TImage::loadFromFile(const QString& path) { setPicture(readPictureFile(path)); }
 
 void TImage::paintEvent(QPaintEvent*) {
     if (m_image.isNull()) return;
@@ -82,12 +84,24 @@ void TShape::paintEvent(QPaintEvent*) {
     p.setPen(pen);
     Qt::BrushStyle bs = Qt::SolidPattern;
     switch (m_style) {
-        case Brush::Solid: bs = Qt::SolidPattern; break;
-        case Brush::Clear: bs = Qt::NoBrush; break;
-        case Brush::DiagCross: bs = Qt::DiagCrossPattern; break;
-        case Brush::BDiagonal: bs = Qt::BDiagPattern; break;
-        case Brush::FDiagonal: bs = Qt::FDiagPattern; break;
-        case Brush::Cross: bs = Qt::CrossPattern; break;
+        case Brush::Solid:
+            bs = Qt::SolidPattern;
+            break;
+        case Brush::Clear:
+            bs = Qt::NoBrush;
+            break;
+        case Brush::DiagCross:
+            bs = Qt::DiagCrossPattern;
+            break;
+        case Brush::BDiagonal:
+            bs = Qt::BDiagPattern;
+            break;
+        case Brush::FDiagonal:
+            bs = Qt::FDiagPattern;
+            break;
+        case Brush::Cross:
+            bs = Qt::CrossPattern;
+            break;
     }
     p.setBrush(QBrush(m_brush, bs));
     const int half = m_penWidth / 2;

@@ -35,7 +35,10 @@ public:
     void clearPicture();
     void setStretch(bool on);
     bool stretch() const { return m_stretch; }
-    void setTransparent(bool on) { m_transparent = on; update(); }
+    void setTransparent(bool on) {
+        m_transparent = on;
+        update();
+    }
     // Loads a picture file (BMP or JPEG by its name); raises an error when it cannot.
     void loadFromFile(const QString& path);
 
@@ -74,13 +77,28 @@ class TShape : public QWidget {
 public:
     enum class Brush { Solid, Clear, DiagCross, BDiagonal, FDiagonal, Cross };
     explicit TShape(QWidget* parent = nullptr);
-    void setPenColor(const QColor& c) { m_pen = c; update(); }
-    void setPenWidth(int w) { m_penWidth = w; update(); }
-    void setBrushColor(const QColor& c) { m_brush = c; update(); }
+    void setPenColor(const QColor& c) {
+        m_pen = c;
+        update();
+    }
+    void setPenWidth(int w) {
+        m_penWidth = w;
+        update();
+    }
+    void setBrushColor(const QColor& c) {
+        m_brush = c;
+        update();
+    }
     QColor brushColor() const { return m_brush; }
-    void setBrushStyle(Brush b) { m_style = b; update(); }
+    void setBrushStyle(Brush b) {
+        m_style = b;
+        update();
+    }
     Brush brushStyle() const { return m_style; }
-    void setRounded(bool r) { m_rounded = r; update(); }
+    void setRounded(bool r) {
+        m_rounded = r;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -144,6 +162,9 @@ private:
 };
 
 // Fills a widget's background with a colour (panels and labels with a colour of their own).
+// The picture of a file; raises when the file is missing or does not decode.
+QImage readPictureFile(const QString& path);
+
 void setBackground(QWidget* w, const QColor& color);
 void setTextColor(QWidget* w, const QColor& color);
 // Font of a control: family and point size.

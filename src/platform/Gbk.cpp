@@ -52,7 +52,10 @@ int byteLength(const QString& text) { return encode(text).size(); }
 bool isSingleDoubleByteChar(const QString& text) {
     bool ok = false;
     const QByteArray b = encode(text, &ok);
-    return ok && b.size() == 2 && static_cast<unsigned char>(b[0]) >= 0x81;
+    // Both bytes at 0x80 or above: the Chinese characters of GB2312 and the like. The GBK
+    // extension characters whose second byte is below 0x80 (such as 丂, 81 40) do not count.
+    return ok && b.size() == 2 && static_cast<unsigned char>(b[0]) >= 0x80 &&
+           static_cast<unsigned char>(b[1]) >= 0x80;
 }
 
 QString byteMid(const QString& text, int start, int count) {

@@ -46,9 +46,11 @@ class SystemShortcuts : public Shortcuts {
 public:
     QString folder(const QString& place) override {
         if (place == "desktop") return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-        if (place == "startmenu") return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+        if (place == "startmenu")
+            return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
         if (place == "quicklaunch")
-            return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/kovu/quicklaunch";
+            return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                   "/kovu/quicklaunch";
         return {};
     }
     bool create(const QString& linkPath, const QString& target, const QString& workingFolder,
@@ -57,8 +59,8 @@ public:
         QFile f(linkPath);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
         QTextStream out(&f);
-        out << "[Desktop Entry]\nType=Application\nName=启动Kovu\nExec=\"" << target << "\"\nPath="
-            << workingFolder << "\nIcon=" << iconPath << "\nTerminal=false\n";
+        out << "[Desktop Entry]\nType=Application\nName=启动Kovu\nExec=\"" << target
+            << "\"\nPath=" << workingFolder << "\nIcon=" << iconPath << "\nTerminal=false\n";
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
         return true;

@@ -28,6 +28,19 @@ public:
     void chkLtClick();
     void rgpNrClick();
 
+    // What a session reads of the conditions.
+    bool isTest() const { return rgpNr->itemIndex() == 1; }
+    bool fitsScreen() const { return chkPm->isChecked(); }
+    bool noPictures() const { return chkLt->isChecked(); }
+    bool marksTone() const { return chkSd->isChecked(); }
+    QString toneDeductionText() const { return cboKf->currentText(); }
+    QString title() const { return lblNr->text(); }
+    // The chosen textbook and lesson of the item selection, as shown and as 0-based positions.
+    QString textbookText() const { return panPy->cboKb->currentText(); }
+    int textbookIndex() const { return panPy->cboKb->currentIndex(); }
+    QString lessonText() const { return panPy->cboK1->currentText(); }
+    int lessonIndex() const { return panPy->cboK1->currentIndex(); }
+
     TShape* shpNr;
     QLabel* lblNr;
     TRadioGroup* rgpNr;

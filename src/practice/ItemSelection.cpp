@@ -110,8 +110,10 @@ ItemSelection::ItemSelection(FormContext& ctx, ConditionsPanel* panel, QWidget* 
     // Only a choice from the list runs the handlers; typed text that names no entry is put back.
     connect(cboKb, &QComboBox::activated, this, guarded([this](int) { cboKbClick(); }));
     connect(cboK1, &QComboBox::activated, this, guarded([this](int) { cboK1Click(); }));
-    connect(cboKb->lineEdit(), &QLineEdit::editingFinished, this, [this] { restoreTypedText(cboKb); });
-    connect(cboK1->lineEdit(), &QLineEdit::editingFinished, this, [this] { restoreTypedText(cboK1); });
+    connect(cboKb->lineEdit(), &QLineEdit::editingFinished, this,
+            guarded([this] { restoreTypedText(cboKb); }));
+    connect(cboK1->lineEdit(), &QLineEdit::editingFinished, this,
+            guarded([this] { restoreTypedText(cboK1); }));
     connect(lstKt, &QListWidget::itemClicked, this, guarded([this](QListWidgetItem*) { lstKtClick(); }));
     connect(lstXz, &QListWidget::itemClicked, this, guarded([this](QListWidgetItem*) { lstXzClick(); }));
     connect(spbXq, &QPushButton::clicked, this, guarded([this] { spbXqClick(); }));

@@ -4,24 +4,20 @@
 #include <QImage>
 #include <QPainter>
 
+#include "data/Connection.h"
 #include "data/QueryModel.h"
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 #include "practice/ArithmeticChoices.h"
+#include "practice/ArithmeticExercise.h"
+#include "practice/Captions.h"
 #include "practice/ConditionsPanel.h"
 
 namespace kovu {
 
 namespace {
-
-const QString kConfirmCaption = QStringLiteral("确定或回车");
-const QString kNextCaption = QStringLiteral("下题或回车");
-const QString kScoreCaption = QStringLiteral("成绩(&C)");
-const QString kCloseScoreCaption = QStringLiteral("关成绩(&C)");
-const QString kWaitHint = QStringLiteral("用键盘输入答案后回车或确定");
-const QString kNextHint = QStringLiteral("请按回车或确定显示下题");
 
 QImage formPicture(const QString& name) { return QImage(QStringLiteral(":/form/") + name); }
 
@@ -70,7 +66,8 @@ const FontSize kFontSizes[] = {{"butKs", 12}, {"butTc", 12}, {"butFh", 12}, {"bu
 
 }  // namespace
 
-PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent) : QFrame(parent), m_ctx(ctx) {
+PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent)
+    : QFrame(parent), m_ctx(ctx), m_arithmetic(std::make_unique<ArithmeticExercise>(*this)) {
     setObjectName("pan1");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setGeometry(1, 1, 792, 547);
@@ -86,13 +83,13 @@ PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent) : QFrame(parent)
                       Qt::AlignCenter);
     setBackground(lblJg, QColor(0, 255, 0));
     setTextColor(lblJg, Qt::blue);
-    lblT0 = makeLabel(this, "lblT0", 430, 432, 338, 24, kWaitHint, "宋体", 12, Qt::AlignCenter);
+    lblT0 = makeLabel(this, "lblT0", 430, 432, 338, 24, captions::kWaitHint, "宋体", 12, Qt::AlignCenter);
     setBackground(lblT0, QColor(0, 255, 255));
 
-    butKs = makeButton(this, "butKs", 430, 468, 94, 68, QStringLiteral("开 始"));
+    butKs = makeButton(this, "butKs", 430, 468, 94, 68, captions::kStart);
     butFh = makeButton(this, "butFh", 526, 468, 75, 68, QStringLiteral("返回(&F)"));
     butTc = makeButton(this, "butTc", 606, 468, 75, 68, QStringLiteral("退出(&T)"));
-    butCj = makeButton(this, "butCj", 684, 468, 87, 68, kScoreCaption);
+    butCj = makeButton(this, "butCj", 684, 468, 87, 68, captions::kScore);
 
     buildScoreBox();
     buildScorePanel();
@@ -249,6 +246,8 @@ void PracticePanel::buildScorePanel() {
     panCj->hide();
 }
 
+PracticePanel::~PracticePanel() = default;
+
 void PracticePanel::attachConditions(ConditionsPanel* conditions) {
     m_conditions = conditions;
     conditions->setAnswerButton(butKs);
@@ -334,23 +333,44 @@ void PracticePanel::fitQuestionText() {
     edtJg->move(lblSs->x() + lblSs->width() + 8, lblSs->y());
 }
 
-bool PracticePanel::isTest() const { return m_conditions && m_conditions->rgpNr->itemIndex() == 1; }
+bool PracticePanel::isTest() const { return m_conditions && m_conditions->isTest(); }
 
 Kind PracticePanel::runningKind() const { return kindOf(m_ctx.state.PracticeKind); }
 
-QString PracticePanel::kindLetter() const {
+Exercise& PracticePanel::runningExercise() {
     switch (runningKind()) {
+        case Kind::Arithmetic:
         case Kind::Pinyin:
-            return QStringLiteral("p");
         case Kind::English:
-            return QStringLiteral("y");
-        default:
-            return QStringLiteral("s");
+            break;
     }
+    return *m_arithmetic;
 }
+
+const ArithmeticSession& PracticePanel::arithmetic() const { return m_arithmetic->session(); }
 
 void PracticePanel::showScreenPicture(TImage* target, const QString& code) {
     ShowScreenPicture(m_ctx.db.aquTp, m_area, target, code);
+}
+
+void PracticePanel::setVerdict(const QString& text, const QColor& background) {
+    lblJg->setText(text);
+    setBackground(lblJg, background);
+}
+
+void PracticePanel::showScore(const QString& points, bool right) {
+    const QColor c = right ? QColor(Qt::red) : QColor(Qt::black);
+    lblBc->setText(points);
+    setTextColor(lblBc, c);
+    lblCj->setText(QString::number(m_counters.average()));
+    setTextColor(lblCj, c);
+}
+
+void PracticePanel::HideCountPictures() {
+    for (TImage* i : countingPictures()) i->hide();
+    shpT1->hide();
+    shpT2->hide();
+    shpT3->hide();
 }
 
 void PracticePanel::bitQdClick() {
@@ -362,11 +382,25 @@ void PracticePanel::bitQdClick() {
         QWidget* w;
         ~CursorBack() { w->unsetCursor(); }
     } cursorBack{bitQd};
+    const bool test = isTest();
+    Exercise& exercise = runningExercise();
+
+    // What the start stores, in one transaction before anything on the screen changes: the score
+    // table of a test emptied, the chosen conditions kept. When it fails, the error is shown and
+    // the conditions panel stays as it was.
+    {
+        Connection& con = m_ctx.db.con1;
+        Transaction t(con);
+        if (test) con.exec(QStringLiteral("DELETE FROM ") + scoreTableOf(exercise.kindLetter()));
+        exercise.storeSessionStart(test);
+        t.commit();
+    }
+
     for (QWidget* w : QList<QWidget*>{imgYd, edtYd, imgCh, imgC1}) w->hide();
 
     // 2. The window size of the session.
     SharedState& st = m_ctx.state;
-    if (m_conditions->chkPm->isChecked()) {
+    if (m_conditions->fitsScreen()) {
         st.LayoutWidth = m_ctx.platform.screenSize().width();
         st.LayoutScale = st.LayoutWidth / 8;
     } else {
@@ -382,34 +416,15 @@ void PracticePanel::bitQdClick() {
     ArrangeQuestionLabels();
 
     // 4. The kind's own set-up.
-    const bool test = isTest();
-    switch (runningKind()) {
-        case Kind::Arithmetic:
-            startArithmeticSession(test);
-            break;
-        case Kind::Pinyin:
-            startPinyinSession(test);
-            break;
-        case Kind::English:
-            startEnglishSession(test);
-            break;
-    }
+    m_counters = {};
+    exercise.start(test);
 
     // 5. The session summary.
-    const QString title = m_conditions->lblNr->text();
-    if (runningKind() == Kind::Arithmetic) {
-        m_ctx.form.setStatusText(1,
-                                 arithmeticSessionSummary(title, m_arith.TypeName, m_arith.MaxDigit, test));
-    } else {
-        auto* cboKb = m_conditions->findChild<QComboBox*>("cboKb");
-        auto* cboK1 = m_conditions->findChild<QComboBox*>("cboK1");
-        m_ctx.form.setStatusText(1, itemSessionSummary(title, cboKb ? cboKb->currentText() : QString(),
-                                                       cboK1 ? cboK1->currentText() : QString(), test));
-    }
+    m_ctx.form.setStatusText(1, exercise.summary(m_conditions->title(), test));
 
     // 6. Test or review. A score panel left open by the last session closes with it.
     panCj->hide();
-    butCj->setText(kScoreCaption);
+    butCj->setText(captions::kScore);
     if (test) {
         m_ctx.db.tabCj.close();
         imgFx->hide();
@@ -418,13 +433,13 @@ void PracticePanel::bitQdClick() {
         setTextColor(lblCj, Qt::black);
         lblBc->clear();
         lblTh->clear();
-        lblT0->setText(kWaitHint);
+        lblT0->setText(captions::kWaitHint);
         edtJg->setFrame(true);
     } else {
         butCj->setEnabled(false);
         imgFx->show();
         imgFx->raise();
-        lblT0->setText(kNextHint);
+        lblT0->setText(captions::kNextHint);
         edtJg->setFrame(false);
     }
 
@@ -434,13 +449,12 @@ void PracticePanel::bitQdClick() {
     m_ctx.form.centreForm();
 
     // 8.-9. The answer button, the start time and the counters.
-    butKs->setText(kConfirmCaption);
+    butKs->setText(captions::kConfirm);
     m_ctx.form.setDefaultButton(butKs);
     const QDateTime now = m_ctx.platform.now();
     m_ctx.form.setStatusText(2, QStringLiteral("开始:") + now.time().toString("hh:mm:ss"));
     st.SessionStart = now;
-    m_answered = 0;
-    m_scoreTotal = 0;
+    m_counters = {};
 
     // 10. The focus where the next key belongs.
     if (test)
@@ -449,48 +463,47 @@ void PracticePanel::bitQdClick() {
         butKs->setFocus();
 }
 
-void PracticePanel::startPinyinSession(bool) {
-    // The pinyin items, title, first question and stored lesson come with the pinyin exercise.
-}
-
-void PracticePanel::startEnglishSession(bool) {
-    // The English items, title, first question and stored lesson come with the English exercise.
-}
-
 void PracticePanel::butKsClick() {
-    const bool test = isTest();
-    switch (runningKind()) {
-        case Kind::Arithmetic:
-            if (test)
-                CheckArithmeticAnswer();
-            else
-                NextReviewQuestion();
-            break;
-        case Kind::Pinyin:
-        case Kind::English:
-            // Judged by the pinyin and English exercises.
-            break;
-    }
+    Exercise& exercise = runningExercise();
+    if (isTest())
+        exercise.judge();
+    else
+        exercise.reviewStep();
 }
 
 void PracticePanel::edtJgChange() { butKs->setEnabled(true); }
 
-void PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points) {
+ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points,
+                                         bool countsAsAnswer) {
+    const ScoreCounters next = m_counters.after(points, countsAsAnswer);
     Table& t = m_ctx.db.tabCj;
-    t.setTableName(scoreTableOf(letter));
+    const QString table = scoreTableOf(letter);
+    // The score panel may show the table while the child answers: it is shown again afterwards.
+    const bool shown = t.isOpen() && t.table() == table;
+    t.setTableName(table);
     t.open();
-    t.append();
-    t.setValue(0, m_answered);
-    t.setValue(1, questionText);
-    t.setValue(2, points);
-    t.setValue(3, m_answered > 0 ? m_scoreTotal / m_answered : 0);
-    t.setValue(4, m_ctx.platform.now());
-    t.post();
+    try {
+        t.append();
+        t.setValue(0, next.answered);
+        t.setValue(1, questionText);
+        t.setValue(2, points);
+        t.setValue(3, next.average());
+        t.setValue(4, m_ctx.platform.now());
+        t.post();
+    } catch (...) {
+        t.cancel();
+        t.close();
+        if (shown) t.open();
+        throw;
+    }
     t.close();
+    if (shown) t.open();
+    m_counters = next;
+    return next;
 }
 
 void PracticePanel::butCjClick() {
-    if (butCj->text() == kScoreCaption) {
+    if (butCj->text() == captions::kScore) {
         const ScorePanelPlace p =
             scorePanelPlace(butCj->x(), m_ctx.form.formHeight(), m_ctx.state.CaptionAllowance);
         panCj->setGeometry(p.panCj);
@@ -500,12 +513,12 @@ void PracticePanel::butCjClick() {
         butCh->move(p.closeLeft, butCh->y());
         panCj->show();
         panCj->raise();
-        butCj->setText(kCloseScoreCaption);
-        m_ctx.db.tabCj.setTableName(scoreTableOf(kindLetter()));
+        butCj->setText(captions::kCloseScore);
+        m_ctx.db.tabCj.setTableName(scoreTableOf(runningExercise().kindLetter()));
         m_ctx.db.tabCj.open();
     } else {
         panCj->hide();
-        butCj->setText(kScoreCaption);
+        butCj->setText(captions::kScore);
         m_ctx.db.tabCj.close();
         edtJg->setFocus();
     }
@@ -513,7 +526,7 @@ void PracticePanel::butCjClick() {
 
 void PracticePanel::butChClick() {
     panCj->hide();
-    butCj->setText(kScoreCaption);
+    butCj->setText(captions::kScore);
     edtJg->setFocus();
 }
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPushButton>
 #include <QTableView>
+#include <memory>
 
 #include "data/PictureStore.h"
 #include "data/Shared.h"
@@ -17,26 +18,30 @@ namespace kovu {
 class ConditionsPanel;
 class QueryModel;
 
-// The state of one arithmetic session: the type, the bound of the digits, the current question
-// and the last shown line of the multiplication table.
-struct ArithmeticSession {
-    QString TypeCode;
-    QString TypeName;
-    int MaxDigit = 0;
-    int FirstOperand = 0;
-    int SecondOperand = 0;
-    QString OperatorSign;
-    int CorrectResult = 0;
-    int MnemonicIndex = 0;
+class ArithmeticExercise;
+struct ArithmeticSession;
+class Exercise;
+
+// The counters of a test session: answers judged and the sum of their points.
+struct ScoreCounters {
+    int answered = 0;
+    int total = 0;
+    // The counters after a judgement worth points; a tone step changes the total only.
+    ScoreCounters after(int points, bool countsAsAnswer) const {
+        return {answered + (countsAsAnswer ? 1 : 0), total + points};
+    }
+    // The running average, total div answered (0 before the first answer).
+    int average() const { return answered > 0 ? total / answered : 0; }
 };
 
-// pan1: the practice screen, which lies over the whole main screen while a practice runs. It
-// holds the session frame (start, the one answer button, the score box and records, the score
-// panel, return and exit) and the arithmetic exercise.
+// pan1: the practice screen, which lies over the whole main screen while a practice runs. It is
+// the session frame: the start, the one answer button, the score box and records, the score panel,
+// return and exit. Each kind of exercise is an Exercise that the frame calls.
 class PracticePanel : public QFrame {
     Q_OBJECT
 public:
     PracticePanel(FormContext& ctx, QWidget* parent);
+    ~PracticePanel() override;
 
     // The conditions panel whose start button starts a session and whose choices it reads.
     void attachConditions(ConditionsPanel* conditions);
@@ -52,25 +57,39 @@ public:
     void bitQdClick();
     void butKsClick();
     void edtJgChange();
-    void RecordScore(const QString& kindLetter, const QString& questionText, int points);
+    // Writes the score record of a judgement worth points and only then moves the counters on;
+    // returns the counters after it. A failed write raises and leaves the counters, the record
+    // sets and the screen as they were, so the answer can be judged again.
+    ScoreCounters RecordScore(const QString& kindLetter, const QString& questionText, int points,
+                              bool countsAsAnswer = true);
     void butCjClick();
     void butChClick();
     void butFhClick();
     void butTcClick();
-
-    // The arithmetic exercise.
     void HideCountPictures();
-    void NewTestQuestion();
-    void NextReviewQuestion();
-    void ShowMnemonic(int k);
-    void CheckArithmeticAnswer();
+
+    // What the exercises use of the frame.
+    FormContext& context() { return m_ctx; }
+    ConditionsPanel& conditions() { return *m_conditions; }
+    bool isTest() const;
+    // Shows a yetp picture (JPEG) by its code in target.
+    void showScreenPicture(TImage* target, const QString& code);
+    PracticePictureArea& pictureArea() { return m_area; }
+    // lblSs takes the width of its text and the answer box stands 8 pixels to its right.
+    void fitQuestionText();
+    void setVerdict(const QString& text, const QColor& background);
+    // The score box after a judgement: the points of this one and the running average, red after a
+    // right one and black after a wrong one.
+    void showScore(const QString& points, bool right);
+    const ScoreCounters& counters() const { return m_counters; }
 
     // The eighteen counting pictures, imgT1..imgT9 then imgP1..imgP9.
     QList<TImage*> countingPictures() const;
 
-    int AnsweredCount() const { return m_answered; }
-    int ScoreTotal() const { return m_scoreTotal; }
-    const ArithmeticSession& arithmetic() const { return m_arith; }
+    int AnsweredCount() const { return m_counters.answered; }
+    int ScoreTotal() const { return m_counters.total; }
+    const ArithmeticSession& arithmetic() const;
+    ArithmeticExercise& arithmeticExercise() { return *m_arithmetic; }
 
     // Question area.
     QFrame* pan2;
@@ -130,29 +149,17 @@ private:
     void buildScorePanel();
     // Places, sizes and fonts of the question labels; with visibility also which are shown.
     void applyQuestionPlaces(bool visibility);
-    void fitQuestionText();
     void scaleFonts();
-    bool isTest() const;
     Kind runningKind() const;
-    QString kindLetter() const;
-    void showScreenPicture(TImage* target, const QString& code);
-
-    void startArithmeticSession(bool test);
-    void startPinyinSession(bool test);
-    void startEnglishSession(bool test);
-    void drawQuestion();
-    void showColumnForm(bool withResult);
-    void layOutCountPictures();
-    void setVerdictColour(const QColor& c);
+    Exercise& runningExercise();
 
     FormContext& m_ctx;
     ConditionsPanel* m_conditions = nullptr;
     PracticePictureArea m_area;
     QueryModel* m_scoreModel;
     QList<LabelPlace> m_questionPlaces;
-    ArithmeticSession m_arith;
-    int m_answered = 0;
-    int m_scoreTotal = 0;
+    std::unique_ptr<ArithmeticExercise> m_arithmetic;
+    ScoreCounters m_counters;
 };
 
 }  // namespace kovu

@@ -86,7 +86,8 @@ TEST(Platform, TheFourChineseFacesAreInstalledAndDifferent) {
         p.end();
         renders << img;
         // Every character a lesson may hold is drawn by one of the family's faces.
-        const QString sample = QStringLiteral("一二三人口手日月水火山石田禾天地上下大小好行长乐还重种为觉得绿女");
+        const QString sample =
+            QStringLiteral("一二三人口手日月水火山石田禾天地上下大小好行长乐还重种为觉得绿女");
         for (const QChar ch : sample) {
             bool found = false;
             for (const QString& s : subs) {
@@ -99,7 +100,8 @@ TEST(Platform, TheFourChineseFacesAreInstalledAndDifferent) {
     }
     for (int i = 0; i < renders.size(); ++i)
         for (int j = i + 1; j < renders.size(); ++j)
-            EXPECT_NE(renders[i], renders[j]) << families[i].toStdString() << " looks like " << families[j].toStdString();
+            EXPECT_NE(renders[i], renders[j])
+                << families[i].toStdString() << " looks like " << families[j].toStdString();
 }
 
 TEST(Platform, MessageBoxesUseTheChineseStandardButtonTexts) {
@@ -117,6 +119,9 @@ TEST(Platform, GbkByteRules) {
     EXPECT_FALSE(gbk::isSingleDoubleByteChar("a"));
     EXPECT_FALSE(gbk::isSingleDoubleByteChar("好好"));
     EXPECT_FALSE(gbk::isSingleDoubleByteChar(QString::fromUtf8("😀")));
+    // 丂 is 81 40 in GBK: its second byte is below 0x80, so it is not a double-byte character here.
+    EXPECT_FALSE(gbk::isSingleDoubleByteChar(QStringLiteral("丂")));
+    EXPECT_TRUE(gbk::isSingleDoubleByteChar(QStringLiteral("齄")));
     bool ok = true;
     gbk::encode(QString::fromUtf8("a😀"), &ok);
     EXPECT_FALSE(ok);

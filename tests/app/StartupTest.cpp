@@ -2,17 +2,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTabWidget>
 #include <QTest>
 
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
 #include "data/ImageCodec.h"
-#include "platform/Controls.h"
 #include "pictures/ConfirmPanel.h"
+#include "platform/Controls.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
 #include "tools/HelpPanel.h"
-#include <QTabWidget>
 
 using namespace kovu;
 using namespace kovu::test;
@@ -21,7 +21,8 @@ namespace {
 
 QMap<QString, QDateTime> fileTimes(const QString& folder) {
     QMap<QString, QDateTime> out;
-    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files)) out[fi.fileName()] = fi.lastModified();
+    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files))
+        out[fi.fileName()] = fi.lastModified();
     return out;
 }
 

@@ -10,6 +10,7 @@
 #include "data/Connection.h"
 #include "data/ImageCodec.h"
 #include "practice/ArithmeticChoices.h"
+#include "practice/ArithmeticExercise.h"
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
 
