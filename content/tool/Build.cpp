@@ -31,6 +31,12 @@ private:
 };
 
 void replaceFile(TempFile& tmp, const QString& target) {
+    // A log or journal left beside the old file by a program that was killed belongs to the old
+    // file: replayed onto the new one it would spoil it, so it goes first.
+    for (const char* side : {"-wal", "-shm", "-journal"}) {
+        const QString path = target + QLatin1String(side);
+        if (QFile::exists(path) && !QFile::remove(path)) fail("cannot remove " + path);
+    }
     // rename(2) replaces the target in one step: no moment without a database.
     if (std::rename(QFile::encodeName(tmp.path()).constData(), QFile::encodeName(target).constData()) != 0)
         fail("cannot rename " + tmp.path() + " to " + target);

@@ -178,9 +178,12 @@ int ExtractMenuPictures(Query& aquSb, const QString& exeFolder, bool onlyMissing
                     out = bytes;
                 }
                 // The file takes its name only once it is complete on the disk: a full disk leaves
-                // the old file (or none), never a short one.
+                // the old file (or none), never a short one. Unbuffered, so a failing write is seen
+                // by the save file itself (a buffered one fails only in the flush of commit(),
+                // which commit() does not notice).
                 QSaveFile f(path);
-                if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit())
+                if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || f.write(out) != out.size() ||
+                    !f.commit())
                     fail(QStringLiteral("不能写文件 %1：%2")
                              .arg(QDir::toNativeSeparators(path), f.errorString()));
                 ++written;

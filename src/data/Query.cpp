@@ -428,4 +428,9 @@ void Table::setTableName(const QString& table) {
     setSql(QStringLiteral("SELECT * FROM %1").arg(table));
 }
 
+void Table::openForAppend() {
+    setSql(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(m_tableName));
+    open();
+}
+
 }  // namespace kovu

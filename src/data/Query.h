@@ -154,6 +154,9 @@ public:
     Table(Connection& connection, const QString& name, QObject* parent = nullptr);
     void setTableName(const QString& table);
     const QString& table() const { return m_tableName; }
+    // Opens the table's columns without reading its rows: enough to append one. setTableName
+    // again shows the whole table at the next open.
+    void openForAppend();
 
 private:
     QString m_tableName;

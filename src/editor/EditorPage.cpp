@@ -161,7 +161,7 @@ void EditorPage::fillInputMethods() {
     cboSr->clear();
     cboSr->addItems(m_ctx.platform.inputMethods().list());
     cboSr->addItem("不设置");
-    const int stored = readSetting(m_ctx.db.aquSb, "输入法").toInt();
+    const int stored = readSetting(m_ctx.db.aquCx, "输入法").toInt();
     // A stored position outside the list (input methods removed since) shows "不设置".
     cboSr->setCurrentIndex(stored >= 0 && stored < cboSr->count() ? stored : cboSr->count() - 1);
 }

@@ -58,13 +58,14 @@ void ArithmeticChoices::OpenArithmeticConditions() {
     q.close();
     rgp3->setItems(names);
 
-    // The stored choices, set as the user would set them.
-    openSettingsRow(q);
-    const bool noPictures = q.boolean("不显示例图");
-    const int type = q.integer("算术类型");
-    const int digit = q.integer("最大数字");
-    const int picture = q.integer("图例图片");
-    q.close();
+    // The stored choices, set as the user would set them; read apart from the picture rows.
+    Query& settings = m_ctx.db.aquCx;
+    openSettingsRow(settings);
+    const bool noPictures = settings.boolean("不显示例图");
+    const int type = settings.integer("算术类型");
+    const int digit = settings.integer("最大数字");
+    const int picture = settings.integer("图例图片");
+    settings.close();
     m_conditions->chkLt->setChecked(noPictures);
     restoreChoice(rgp1, type);
     restoreChoice(rgp2, digit - 1);

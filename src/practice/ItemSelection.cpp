@@ -195,14 +195,15 @@ void ItemSelection::OpenSelection() {
     q.open();
     for (q.first(); !q.eof(); q.next()) cboKb->addItem(textbookEntry(q.text("课本号"), q.text("课本名称")));
     q.close();
-    // 5. The stored positions (1-based).
-    openSettingsRow(q);
-    const int book = q.integer(pinyin ? "课本号" : "英课本");
-    const int lesson = q.integer(pinyin ? "课题号" : "英课题");
-    const bool tone = pinyin && q.boolean("标注声调");
-    const QString deduction = pinyin ? q.text("声调去分") : QString();
-    const bool sorted = pinyin ? q.boolean("拼音排序") : m_panel->chkPx->isChecked();
-    q.close();
+    // 5. The stored positions (1-based), read apart from the lists' record set.
+    Query& settings = m_ctx.db.aquCx;
+    openSettingsRow(settings);
+    const int book = settings.integer(pinyin ? "课本号" : "英课本");
+    const int lesson = settings.integer(pinyin ? "课题号" : "英课题");
+    const bool tone = pinyin && settings.boolean("标注声调");
+    const QString deduction = pinyin ? settings.text("声调去分") : QString();
+    const bool sorted = pinyin ? settings.boolean("拼音排序") : m_panel->chkPx->isChecked();
+    settings.close();
     // A position past the end of its list leaves that list without a choice.
     cboKb->setCurrentIndex(book >= 1 && book <= cboKb->count() ? book - 1 : -1);
     // 6. The lessons of the chosen textbook, in table order.

@@ -481,7 +481,7 @@ ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& q
     // The score panel may show the table while the child answers: it is shown again afterwards.
     const bool shown = t.isOpen() && t.table() == table;
     t.setTableName(table);
-    t.open();
+    t.openForAppend();
     try {
         t.append();
         t.setValue(0, next.answered);
@@ -492,11 +492,11 @@ ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& q
         t.post();
     } catch (...) {
         t.cancel();
-        t.close();
+        t.setTableName(table);
         if (shown) t.open();
         throw;
     }
-    t.close();
+    t.setTableName(table);
     if (shown) t.open();
     m_counters = next;
     return next;

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
 #include "data/ImageCodec.h"
+#include "data/PictureStore.h"
 #include "pictures/ConfirmPanel.h"
 #include "platform/Controls.h"
 #include "practice/ArithmeticChoices.h"
@@ -78,19 +79,26 @@ TEST(Startup, FirstStartWritesTheMenuPicturesAndLaterStartsMendOnlyWhatIsMissing
 }
 
 TEST(Startup, ADatabaseThatCannotBeOpenedStopsStartUpWithTheMessage) {
-    const auto expectRefused = [](TestFolder& folder) {
+    const QString passwordText = QStringLiteral("数据库密码错误，不能修改数据库密码。否则不能继续使用！");
+    const auto expectRefused = [&passwordText](const QString& folderPath, const QString& text) {
         FakePlatform platform;
         platform.screen = QSize(640, 480);
-        auto form = makeForm(platform, folder);
+        auto form = std::make_unique<TfrmKovu>(platform, folderPath);
         ASSERT_EQ(platform.dlg().log.size(), 1u);
         const LoggedMessage& m = platform.dlg().log.front();
         EXPECT_EQ(m.title, QStringLiteral("运行错误！"));
-        EXPECT_EQ(m.text, QStringLiteral("数据库密码错误，不能修改数据库密码。否则不能继续使用！"));
+        if (text.isEmpty()) {
+            EXPECT_EQ(m.text, passwordText);
+        } else {
+            // Named for what it is: never sent looking for a password problem.
+            EXPECT_TRUE(m.text.contains(text)) << m.text.toStdString();
+            EXPECT_NE(m.text, passwordText);
+        }
         EXPECT_EQ(m.icon, MsgIcon::Warning);
         EXPECT_FALSE(form->startedUp());
         // Nothing else of start-up ran: no caption, no pictures, no screen-width rule.
         EXPECT_NE(form->windowTitle(), QStringLiteral("Brelmont软件工作室 Kovu软件 V2.2.0"));
-        EXPECT_FALSE(QFileInfo::exists(folder.file("fzwj")));
+        EXPECT_FALSE(QFileInfo::exists(folderPath + "/fzwj"));
         EXPECT_FALSE(form->panTj->chkPm->isChecked());
         EXPECT_TRUE(form->panTj->chkPm->isEnabled());
         EXPECT_TRUE(form->panZc->isHidden());
@@ -100,12 +108,12 @@ TEST(Startup, ADatabaseThatCannotBeOpenedStopsStartUpWithTheMessage) {
     };
     {
         TestFolder missing;
-        expectRefused(missing);
+        expectRefused(missing.path(), {});
     }
     {
         TestFolder otherKey;
         writeSmallDatabase(otherKey.db(), "another password");
-        expectRefused(otherKey);
+        expectRefused(otherKey.path(), {});
     }
     {
         TestFolder notADb;
@@ -113,8 +121,71 @@ TEST(Startup, ADatabaseThatCannotBeOpenedStopsStartUpWithTheMessage) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("Standard Jet DB, or so it says\n");
         f.close();
-        expectRefused(notADb);
+        expectRefused(notADb.path(), {});
     }
+    {
+        // A program folder that cannot be written (a read-only medium).
+        TestFolder outer;
+        const QString ro = outer.file("ro");
+        ScratchMount mount(ro, "8m");
+        KOVU_REQUIRE_MOUNT(mount);
+        writeSmallDatabase(ro + "/kovu.mdb");
+        ASSERT_TRUE(mount.remountReadOnly());
+        expectRefused(ro, QStringLiteral("不能写入"));
+    }
+}
+
+TEST(Startup, MenuPicturesSurviveAFullDiskAndAPictureThatCannotBeRead) {
+    FakePlatform platform;
+    TestFolder folder;
+    folder.writeSmallDb();
+    const QString fz = folder.file("fzwj");
+    const QStringList files = {"bz.bmp", "py.bmp", "yy.bmp", "fh.bmp", "ss.bmp", "sz.bmp", "bj.jpg"};
+    {
+        // Room for a few bitmaps, not for all seven files.
+        ScratchMount mount(fz, "16k");
+        KOVU_REQUIRE_MOUNT(mount);
+        auto form = makeForm(platform, folder);
+        ASSERT_FALSE(platform.dlg().log.empty());
+        EXPECT_TRUE(platform.dlg().texts().join("\n").contains("不能写文件"))
+            << platform.dlg().texts().join("\n").toStdString();
+        // What stands in the folder is whole: no short or empty file.
+        int present = 0;
+        for (const QString& f : QDir(fz).entryList(QDir::Files)) {
+            EXPECT_TRUE(files.contains(f)) << f.toStdString();
+            EXPECT_TRUE(menuPictureReadable(fz + "/" + f)) << f.toStdString();
+            ++present;
+        }
+        EXPECT_LT(present, 7);
+    }
+    // Space is free again: the next start writes what is missing and the bar works.
+    platform.dlg().clear();
+    auto form = makeForm(platform, folder);
+    EXPECT_TRUE(platform.dlg().log.empty()) << platform.dlg().texts().join("\n").toStdString();
+    for (const QString& f : files) EXPECT_TRUE(menuPictureReadable(fz + "/" + f)) << f.toStdString();
+    QTest::mouseClick(form->imgSs, Qt::LeftButton);
+    EXPECT_EQ(form->state().CurrentPanel, 1);
+    QTest::mouseClick(form->imgSs, Qt::LeftButton);
+
+    // A picture spoilt while the program runs: the switch does not happen, the screen stays as it was.
+    {
+        QFile f(fz + "/py.bmp");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("BM not really");
+    }
+    QTest::mouseClick(form->imgSs, Qt::LeftButton);
+    ASSERT_EQ(platform.dlg().log.size(), 1u);
+    EXPECT_TRUE(platform.dlg().log.front().text.contains("py.bmp"));
+    EXPECT_EQ(form->state().CurrentPanel, 0);
+    EXPECT_TRUE(form->panTj->isHidden());
+    // The next start writes it again.
+    form.reset();
+    platform.dlg().clear();
+    form = makeForm(platform, folder);
+    EXPECT_TRUE(menuPictureReadable(fz + "/py.bmp"));
+    QTest::mouseClick(form->imgSs, Qt::LeftButton);
+    EXPECT_EQ(form->state().CurrentPanel, 1);
+    EXPECT_TRUE(platform.dlg().log.empty());
 }
 
 TEST(Startup, NarrowScreensAlwaysFitThePracticeWindow) {

@@ -152,7 +152,7 @@ TEST(ContentTool, NamesFileAndLineOfEveryKindOfFault) {
         {"data/yetl.txt", "1 | 又一个 | 🍎", "picture number 1 given twice"},
         {"data/yesz.txt", "窗口 | 1", "not a settings field"},
         {"dict/yefc.txt", "人 | ren2", "given twice"},
-        {"dict/yefc.txt", "乂 | yi5", "not pinyin letters"},
+        {"dict/yefc.txt", "亐 | yu5", "not pinyin letters"},
         {"pictures/screen.txt", "picture xx format=jpeg size=400x300", "has no end"},
     };
     for (const Case& k : cases) {

@@ -366,3 +366,60 @@ TEST(PracticeSession, ReviewRunsOnTheDeliveredDatabase) {
     EXPECT_EQ(c->scalar("SELECT 图例图片 FROM yesz").toInt(), 1);
     EXPECT_EQ(c->scalar("SELECT 最大数字 FROM yesz").toInt(), 9);
 }
+
+TEST(PracticeSession, FailedWritesLeaveTheScreenTheCountersAndTheTablesAsTheyWere) {
+    PracticeScreen s({/*type*/ 0, /*maxDigit*/ 9, /*picture*/ 0});
+    PracticePanel* p = s.pan1;
+    // Records of an earlier test, and a settings row that refuses to change.
+    {
+        auto c = openDb(s.folder.db());
+        c->exec("INSERT INTO sscj (序号, 题目, 得分, 平均分, 时间) VALUES (1, '1 + 1 = 2', 100, 100, NULL)");
+        c->exec("CREATE TRIGGER keep BEFORE UPDATE ON yesz BEGIN SELECT RAISE(ABORT, '设置被锁定'); END");
+    }
+    s.openConditions();
+    s.choose(s.panSs->rgp2, 2);
+    s.test();
+    s.start({2, 1});
+    ASSERT_EQ(s.platform.dlg().log.size(), 1u);
+    EXPECT_TRUE(s.platform.dlg().log.front().text.contains("设置被锁定"));
+    EXPECT_FALSE(p->isVisible());
+    EXPECT_TRUE(s.panTj->isVisible());
+    EXPECT_EQ(s.form->formWidth(), 640);
+    EXPECT_EQ(s.rows(), QStringList({"1|1 + 1 = 2|100|100"}));
+    EXPECT_EQ(s.setting("最大数字").toInt(), 9);
+
+    // The settings can be written again; now the score record is refused once.
+    {
+        auto c = openDb(s.folder.db());
+        c->exec("DROP TRIGGER keep");
+        c->exec("CREATE TABLE refuse (n INTEGER)");
+        c->exec("INSERT INTO refuse VALUES (1)");
+        c->exec(
+            "CREATE TRIGGER once BEFORE INSERT ON sscj WHEN (SELECT count(*) FROM refuse) > 0 "
+            "BEGIN SELECT RAISE(ABORT, '成绩不能保存'); END");
+    }
+    s.platform.dlg().clear();
+    s.start({2, 1});
+    ASSERT_TRUE(p->isVisible());
+    EXPECT_TRUE(s.rows().isEmpty());
+    EXPECT_EQ(s.setting("最大数字").toInt(), 3);
+    s.answer("3");
+    ASSERT_EQ(s.platform.dlg().log.size(), 1u);
+    EXPECT_TRUE(s.platform.dlg().log.front().text.contains("成绩不能保存"));
+    // Nothing of the verdict: the question is still open, the counters have not moved.
+    EXPECT_EQ(p->lblJg->text(), "开始计算");
+    EXPECT_EQ(p->butKs->text(), "确定或回车");
+    EXPECT_EQ(p->lblCj->text(), "0");
+    EXPECT_EQ(p->lblTh->text(), "");
+    EXPECT_EQ(p->AnsweredCount(), 0);
+    EXPECT_FALSE(s.form->db().tabCj.isOpen());
+    EXPECT_TRUE(s.rows().isEmpty());
+    // Judged again once the table takes records.
+    openDb(s.folder.db())->exec("DELETE FROM refuse");
+    s.platform.dlg().clear();
+    pressEnter(p->edtJg);
+    EXPECT_TRUE(s.platform.dlg().log.empty());
+    EXPECT_EQ(p->lblJg->text(), "算对了！");
+    EXPECT_EQ(p->lblTh->text(), "第1次");
+    EXPECT_EQ(s.rows(), QStringList({"1|2 + 1 = 3|100|100"}));
+}

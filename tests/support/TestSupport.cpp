@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <sys/mount.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
@@ -11,7 +13,8 @@
 
 namespace kovu::test {
 
-MsgResult ScriptedDialogs::message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
+MsgResult ScriptedDialogs::message(const QString& title, const QString& text, MsgIcon icon,
+                                   MsgButtons buttons) {
     log.push_back({title, text, icon, buttons});
     if (buttons == MsgButtons::Ok) {
         if (!answers.empty() && answers.front() == MsgResult::Ok) answers.pop_front();
@@ -78,7 +81,8 @@ TestFolder::TestFolder() { EXPECT_TRUE(m_dir.isValid()); }
 
 void TestFolder::copyDeliveredDb() {
     QFile::remove(db());
-    ASSERT_TRUE(QFile::copy(KOVU_DELIVERED_DB, db())) << "the delivered database is missing: " << KOVU_DELIVERED_DB;
+    ASSERT_TRUE(QFile::copy(KOVU_DELIVERED_DB, db()))
+        << "the delivered database is missing: " << KOVU_DELIVERED_DB;
     QFile(db()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
@@ -106,19 +110,58 @@ void writeSmallDatabase(const QString& file, const QString& key) {
     Connection c;
     c.open(file, key);
     createSchema(c);
-    c.exec("INSERT INTO yesz (自动适应屏幕, 不显示例图, 算术类型, 最大数字, 图例图片, 课本号, 课题号, 英课本, 英课题, "
-           "标注声调, 声调去分, 拼音排序, 输入法, 帮助) VALUES (0, 0, 0, 0, -1, 1, 1, 1, 1, 0, '0', 0, 0, '《Kovu》')");
+    c.exec(
+        "INSERT INTO yesz (自动适应屏幕, 不显示例图, 算术类型, 最大数字, 图例图片, 课本号, 课题号, 英课本, "
+        "英课题, "
+        "标注声调, 声调去分, 拼音排序, 输入法, 帮助) VALUES (0, 0, 0, 0, -1, 1, 1, 1, 1, 0, '0', 0, 0, "
+        "'《Kovu》')");
     const char* bitmaps[] = {"bz", "pi", "yi", "fh", "su", "sz"};
     int hue = 0;
     for (const char* code : bitmaps)
         c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
-               {QString::fromLatin1(code), encodeBitmap(testPicture(34, 34, QColor::fromHsv((hue += 50) % 360, 200, 230)))});
+               {QString::fromLatin1(code),
+                encodeBitmap(testPicture(34, 34, QColor::fromHsv((hue += 50) % 360, 200, 230)))});
     for (const char* code : {"bj", "ss", "py", "yy", "zq", "cw"})
         c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
-               {QString::fromLatin1(code), encodeJpeg(testPicture(400, 300, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
+               {QString::fromLatin1(code),
+                encodeJpeg(testPicture(400, 300, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
     for (const char* code : {"dh", "ch"})
         c.exec("INSERT INTO yetp (图号, 图片) VALUES (?, ?)",
-               {QString::fromLatin1(code), encodeJpeg(testPicture(160, 133, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
+               {QString::fromLatin1(code),
+                encodeJpeg(testPicture(160, 133, QColor::fromHsv((hue += 50) % 360, 120, 240)))});
+}
+
+ScratchMount::ScratchMount(const QString& folder, const QString& size) : m_folder(folder) {
+    QDir().mkpath(folder);
+    const QByteArray options = "size=" + size.toLatin1() + ",mode=0777";
+    m_mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+}
+
+ScratchMount::~ScratchMount() { unmount(); }
+
+bool ScratchMount::remountReadOnly() {
+    return m_mounted && ::mount(nullptr, QFile::encodeName(m_folder).constData(), nullptr,
+                                MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+void ScratchMount::fill() {
+    QFile f(m_folder + "/filler");
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    const QByteArray block(4096, 'x');
+    while (f.write(block) == block.size() && f.flush()) {
+    }
+    // The last pages: byte by byte until nothing more fits.
+    f.close();
+    f.open(QIODevice::WriteOnly | QIODevice::Append);
+    f.setTextModeEnabled(false);
+    while (f.write("x", 1) == 1 && f.flush()) {
+    }
+}
+
+void ScratchMount::unmount() {
+    if (!m_mounted) return;
+    ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+    m_mounted = false;
 }
 
 std::unique_ptr<Connection> openDb(const QString& file) {

@@ -108,6 +108,28 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A small tmpfs mounted on a folder for the length of a test: a full disk or a read-only folder
+// on demand. Mounting needs the right to (root here); where it is refused, ok() is false and the
+// test skips.
+class ScratchMount {
+public:
+    ScratchMount(const QString& folder, const QString& size);
+    ~ScratchMount();
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+    bool ok() const { return m_mounted; }
+    bool remountReadOnly();
+    // Takes all the free space with a filler file, so the next write finds a full disk.
+    void fill();
+    void unmount();
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+#define KOVU_REQUIRE_MOUNT(m) \
+    if (!(m).ok()) GTEST_SKIP() << "mounting a tmpfs is not allowed here"
+
 // Writes a database with the schema, one settings row and the fifteen yetp pictures.
 void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassword);
 // Opens a second connection to a test's database, for checking rows.
