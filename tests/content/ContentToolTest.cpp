@@ -127,6 +127,28 @@ TEST(ContentTool, RefusesAMalformedSourceAndLeavesTheEarlierDatabaseUntouched) {
     EXPECT_TRUE(QDir(out.filePath("new")).entryList(QDir::Files).isEmpty());
 }
 
+TEST(ContentTool, ABuiltDatabaseStandsAloneAndNeverTakesTheOldLog) {
+    EXPECT_EQ(storedJournalMode(KOVU_DELIVERED_DB), "delete");
+    ContentCopy c;
+    QTemporaryDir out;
+    const QString db = out.filePath("kovu.mdb");
+    ASSERT_EQ(runTool({"build", "--content", c.root(), "--out", db}).exitCode, 0);
+    // A program killed while the file was open leaves its log beside it.
+    {
+        Connection con;
+        con.open(db, kDatabasePassword);
+        con.exec("INSERT INTO yekb VALUES ('9', '旧日志里的课本')");
+        ASSERT_TRUE(QFile::copy(db + "-wal", out.filePath("stale-wal")));
+    }
+    ASSERT_TRUE(QFile::copy(out.filePath("stale-wal"), db + "-wal"));
+    ASSERT_EQ(runTool({"build", "--content", c.root(), "--out", db}).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(db + "-wal"));
+    EXPECT_EQ(storedJournalMode(db), "delete");
+    auto con = openDb(db);
+    EXPECT_EQ(con->scalar("PRAGMA integrity_check").toString(), "ok");
+    EXPECT_EQ(con->scalar("SELECT count(*) FROM yekb WHERE 课本号 = '9'").toInt(), 0);
+}
+
 TEST(ContentTool, NamesFileAndLineOfEveryKindOfFault) {
     struct Case {
         const char* file;

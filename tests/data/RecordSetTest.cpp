@@ -36,21 +36,6 @@ struct Books {
     }
 };
 
-// journal_mode as the file itself asks for it, read without changing it.
-QString storedJournalMode(const QString& file) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_key(db, kDatabasePassword, int(strlen(kDatabasePassword)));
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &st, nullptr);
-    QString mode;
-    if (sqlite3_step(st) == SQLITE_ROW)
-        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return mode;
-}
-
 }  // namespace
 
 TEST(RecordSet, MovesNeverWriteBySurprise) {

@@ -1,11 +1,13 @@
 #include "TestSupport.h"
 
+#include <sqlcipher/sqlite3.h>
 #include <sys/mount.h>
 
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
 #include <QTest>
+#include <cstring>
 
 #include "app/TfrmKovu.h"
 #include "data/ImageCodec.h"
@@ -162,6 +164,20 @@ void ScratchMount::unmount() {
     if (!m_mounted) return;
     ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
     m_mounted = false;
+}
+
+QString storedJournalMode(const QString& file) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, kDatabasePassword, int(strlen(kDatabasePassword)));
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &st, nullptr);
+    QString mode;
+    if (sqlite3_step(st) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return mode;
 }
 
 std::unique_ptr<Connection> openDb(const QString& file) {

@@ -132,6 +132,9 @@ private:
 
 // Writes a database with the schema, one settings row and the fifteen yetp pictures.
 void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassword);
+// The journal mode the file itself asks for ("delete", or "wal" for a file left in log mode), read
+// without changing it.
+QString storedJournalMode(const QString& file);
 // Opens a second connection to a test's database, for checking rows.
 std::unique_ptr<Connection> openDb(const QString& file);
 
