@@ -187,18 +187,37 @@ Kind kindOf(const QString& practiceKind) {
 
 QList<LabelPlace> questionLabelPlaces(Kind kind, int W) {
     const QString song = QStringLiteral("宋体");
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignTop;
+    const QColor navy(0, 0, 128);
     QList<LabelPlace> out;
     if (kind == Kind::Arithmetic) {
-        out << LabelPlace{"lbl1", W * 100 / 434, true, 96, 39, 33, song, 24, 1}
-            << LabelPlace{"lbl2", W * 100 / 485, true, 127, 58, 33, song, 24, 1}
-            << LabelPlace{"lbl3", W * 100 / 519, true, 158, 85, 3, song, 24, 1}
-            << LabelPlace{"lbl4", W * 100 / 482, true, 162, 58, 33, song, 24, 1};
+        out << LabelPlace{"lbl1", W * 100 / 434, true, 96, 39, 33, song, 24, 1, 0, navy, right}
+            << LabelPlace{"lbl2", W * 100 / 485, true, 127, 58, 33, song, 24, 1, 0, navy, right}
+            << LabelPlace{"lbl3", W * 100 / 519, true, 158, 85, 3, song, 24, 1, 0, {}, right}
+            << LabelPlace{"lbl4", W * 100 / 482, true, 162, 58, 33, song, 24, 1, 0, navy, right};
     } else {
+        // The character in four typefaces, each in its own colour.
         const int shown = kind == Kind::Pinyin ? 1 : 0;
-        out << LabelPlace{"lbl1", W * 100 / 4000, true, 50, 30, 33, song, 24, shown}
-            << LabelPlace{"lbl2", W * 100 / 1194, true, 50, 30, 33, QStringLiteral("楷体_GB2312"), 24, shown}
-            << LabelPlace{"lbl3", W * 100 / 727, true, 50, 30, 33, QStringLiteral("黑体"), 24, shown}
-            << LabelPlace{"lbl4", W * 100 / 490, true, 50, 30, 33, QStringLiteral("仿宋_GB2312"), 24, shown};
+        out << LabelPlace{"lbl1", W * 100 / 4000,      true, 50, 30, 33, song, 24, shown,
+                          1,      QColor(255, 0, 255), right}
+            << LabelPlace{"lbl2",
+                          W * 100 / 1194,
+                          true,
+                          50,
+                          30,
+                          33,
+                          QStringLiteral("楷体_GB2312"),
+                          24,
+                          shown,
+                          1,
+                          QColor(0, 128, 128),
+                          right}
+            << LabelPlace{"lbl3", W * 100 / 727,    true, 50, 30, 33, QStringLiteral("黑体"), 24, shown,
+                          1,      kGradientCaption, left}
+            << LabelPlace{
+                   "lbl4", W * 100 / 490,       true, 50, 30, 33, QStringLiteral("仿宋_GB2312"), 24, shown,
+                   1,      QColor(128, 0, 128), right};
     }
     out << LabelPlace{"lbl5", 20, false, 28, 184, 16, song, 12, kind == Kind::Pinyin ? 1 : 0};
     if (kind == Kind::Arithmetic)
@@ -206,8 +225,10 @@ QList<LabelPlace> questionLabelPlaces(Kind kind, int W) {
     else
         out << LabelPlace{"lblYd", W * 100 / 444, true, 130, kind == Kind::Pinyin ? 434 : 400,
                           53,      song,          40,   -1};
-    out << LabelPlace{"lblSs", kind == Kind::Pinyin ? 246 : 20, false, 9, -1, 110, song, 72, -1};
-    out << LabelPlace{"edtJg", 0, false, 9, kind == Kind::Arithmetic ? 170 : 345, 110, song, 72, -1};
+    // The pinyin character and its answer are bold.
+    const int bold = kind == Kind::Pinyin ? 1 : 0;
+    out << LabelPlace{"lblSs", kind == Kind::Pinyin ? 246 : 20, false, 9, -1, 110, song, 72, -1, bold};
+    out << LabelPlace{"edtJg", 0, false, 9, kind == Kind::Arithmetic ? 170 : 345, 110, song, 72, -1, bold};
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -108,9 +109,15 @@ struct LabelPlace {
     int width = 0;             // -1: the label sizes itself to its text
     int height = 0;
     QString family;
-    int fontSize = 0;  // at scale 100
-    int shown = -1;    // 1 shown, 0 hidden, -1 left as it is
+    int fontSize = 0;          // at scale 100
+    int shown = -1;            // 1 shown, 0 hidden, -1 left as it is
+    int bold = -1;             // 1 bold, 0 regular, -1 left as it is
+    QColor colour;             // text colour; invalid: left as it is
+    Qt::Alignment align = {};  // empty: left as it is
 };
+// The colour of the third typeface of a pinyin question: the light blue of an active caption's
+// gradient.
+inline const QColor kGradientCaption{166, 202, 240};
 // The places of lbl1..lbl5, lblYd, lblSs and edtJg for a kind at window width layoutWidth.
 QList<LabelPlace> questionLabelPlaces(Kind kind, int layoutWidth);
 

@@ -13,7 +13,10 @@ public:
 
     // The kind letter of the score records: "s", "p" or "y".
     virtual QString kindLetter() const = 0;
-    // Checks the conditions and stores what a session start stores in the settings row. The
+    // Whether the conditions allow the start; when they do not, the exercise has told the user why
+    // and nothing is stored or shown.
+    virtual bool checkConditions(bool /*test*/) { return true; }
+    // Stores what a session start stores in the settings row. The
     // frame runs it in one transaction with the emptying of the score table, before anything on
     // the screen changes; a refusal (a KovuError) leaves the screen and the tables as they were.
     virtual void storeSessionStart(bool test) = 0;

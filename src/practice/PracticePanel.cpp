@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 
 #include "data/Connection.h"
 #include "data/QueryModel.h"
@@ -14,6 +15,9 @@
 #include "practice/ArithmeticExercise.h"
 #include "practice/Captions.h"
 #include "practice/ConditionsPanel.h"
+#include "practice/EnglishExercise.h"
+#include "practice/ItemRules.h"
+#include "practice/PinyinExercise.h"
 
 namespace kovu {
 
@@ -67,7 +71,11 @@ const FontSize kFontSizes[] = {{"butKs", 12}, {"butTc", 12}, {"butFh", 12}, {"bu
 }  // namespace
 
 PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent)
-    : QFrame(parent), m_ctx(ctx), m_arithmetic(std::make_unique<ArithmeticExercise>(*this)) {
+    : QFrame(parent),
+      m_ctx(ctx),
+      m_arithmetic(std::make_unique<ArithmeticExercise>(*this)),
+      m_pinyin(std::make_unique<PinyinExercise>(*this)),
+      m_english(std::make_unique<EnglishExercise>(*this)) {
     setObjectName("pan1");
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setGeometry(1, 1, 792, 547);
@@ -132,7 +140,8 @@ void PracticePanel::buildQuestionArea() {
     setBackground(lbl3, Qt::red);
     lbl4 = makeLabel(pan2, "lbl4", 165, 162, 58, 33, QString(), "宋体", 24, right);
     for (QLabel* l : {lbl1, lbl2, lbl4}) setTextColor(l, QColor(0, 0, 128));
-    lbl5 = makeLabel(pan2, "lbl5", 20, 28, 184, 16, QString(), "宋体", 12);
+    // The names of the four typefaces over the four copies of a pinyin character.
+    lbl5 = makeLabel(pan2, "lbl5", 20, 28, 184, 16, QStringLiteral("宋体  楷体  黑体  仿宋 "), "宋体", 12);
     lbl5->hide();
     lblJ1 = makeLabel(pan2, "lblJ1", 198, 149, 12, 16, QStringLiteral("1"), "宋体", 14);
     QFont f = lblJ1->font();
@@ -179,12 +188,19 @@ void PracticePanel::buildQuestionArea() {
     imgC1->hide();
 
     // The tone box of the pinyin test.
-    imgYd = makeControl<TImage>(pan2, "imgYd", 420, 96, 309, 95);
+    // The tone step: the picture of the five tones under the four typefaces, the box for the
+    // digit at its top right.
+    imgYd = makeControl<TImage>(pan2, "imgYd", 9, 101, 300, 93);
     imgYd->setPicture(formPicture("imgYd.png"));
     imgYd->setStretch(true);
     imgYd->hide();
-    edtYd = makeControl<QLineEdit>(pan2, "edtYd", 650, 122, 50, 40);
+    edtYd = makeControl<QLineEdit>(pan2, "edtYd", 202, 106, 40, 37);
     setFontOf(edtYd, "宋体", 18);
+    setTextColor(edtYd, Qt::blue);
+    edtYd->setAlignment(Qt::AlignCenter);
+    // One digit from 0 to 4, nothing else.
+    edtYd->setMaxLength(1);
+    edtYd->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-4]")), edtYd));
     edtYd->hide();
 }
 
@@ -277,7 +293,11 @@ void PracticePanel::LayoutPracticePanel() {
         else
             w->setGeometry(scaledRect(r, s));
     }
-    setGeometry(scaled(1, s), 1, scaled(792, s), m_ctx.form.formHeight() - m_ctx.state.CaptionAllowance - 53);
+    // The designed height, but never so low that the buttons' lower edge hides under the status
+    // bar (at 640 x 480 the designed height is 419 and the buttons reach 428).
+    const int designed = m_ctx.form.formHeight() - m_ctx.state.CaptionAllowance - 53;
+    const int lowest = butKs->y() + butKs->height() + 4;
+    setGeometry(scaled(1, s), 1, scaled(792, s), std::max(designed, lowest));
     imgFx->setGeometry(2, 2, pan3->width() - 4, pan3->height() - 4);
     scaleFonts();
     applyQuestionPlaces(false);
@@ -315,8 +335,12 @@ void PracticePanel::applyQuestionPlaces(bool visibility) {
         if (!w) continue;
         QFont f(p.family);
         f.setPointSize(std::max(1, scaled(p.fontSize, s)));
-        f.setBold(w->font().bold());
+        f.setBold(p.bold < 0 ? w->font().bold() : p.bold == 1);
         w->setFont(f);
+        if (p.colour.isValid()) setTextColor(w, p.colour);
+        if (p.align != Qt::Alignment()) {
+            if (auto* l = qobject_cast<QLabel*>(w)) l->setAlignment(p.align);
+        }
         const int left = p.leftIsFinal ? p.left : scaled(p.left, s);
         const int width = p.width < 0 ? w->width() : scaled(p.width, s);
         w->setGeometry(left, scaled(p.top, s), width, scaled(p.height, s));
@@ -327,10 +351,11 @@ void PracticePanel::applyQuestionPlaces(bool visibility) {
 }
 
 void PracticePanel::fitQuestionText() {
-    // lblSs sizes itself to its text; the answer box follows its right edge.
+    // lblSs sizes itself to its text; the answer box follows its right edge, but stays whole
+    // inside the question area however long the question is.
     const int w = std::max(1, lblSs->fontMetrics().horizontalAdvance(lblSs->text()));
     lblSs->resize(w, lblSs->height());
-    edtJg->move(lblSs->x() + lblSs->width() + 8, lblSs->y());
+    edtJg->move(answerBoxLeft(lblSs->x() + lblSs->width(), edtJg->width(), pan2->width()), lblSs->y());
 }
 
 bool PracticePanel::isTest() const { return m_conditions && m_conditions->isTest(); }
@@ -339,9 +364,11 @@ Kind PracticePanel::runningKind() const { return kindOf(m_ctx.state.PracticeKind
 
 Exercise& PracticePanel::runningExercise() {
     switch (runningKind()) {
-        case Kind::Arithmetic:
         case Kind::Pinyin:
+            return *m_pinyin;
         case Kind::English:
+            return *m_english;
+        case Kind::Arithmetic:
             break;
     }
     return *m_arithmetic;
@@ -384,6 +411,7 @@ void PracticePanel::bitQdClick() {
     } cursorBack{bitQd};
     const bool test = isTest();
     Exercise& exercise = runningExercise();
+    if (!exercise.checkConditions(test)) return;
 
     // What the start stores, in one transaction before anything on the screen changes: the score
     // table of a test emptied, the chosen conditions kept. When it fails, the error is shown and
@@ -399,14 +427,13 @@ void PracticePanel::bitQdClick() {
     for (QWidget* w : QList<QWidget*>{imgYd, edtYd, imgCh, imgC1}) w->hide();
 
     // 2. The window size of the session.
+    // Filling the screen, the window is as large as fits both ways at 4:3, so a wide screen
+    // does not push the question and the buttons off it.
     SharedState& st = m_ctx.state;
-    if (m_conditions->fitsScreen()) {
-        st.LayoutWidth = m_ctx.platform.screenSize().width();
-        st.LayoutScale = st.LayoutWidth / 8;
-    } else {
-        st.LayoutWidth = 800;
-        st.LayoutScale = 100;
-    }
+    const QSize screen = m_ctx.platform.screenSize();
+    const PracticeSize size = practiceSize(m_conditions->fitsScreen(), screen.width(), screen.height());
+    st.LayoutWidth = size.width;
+    st.LayoutScale = size.scale;
 
     // 3. The practice screen over everything, its question labels arranged for the kind.
     imgDh->hide();

@@ -20,7 +20,9 @@ class QueryModel;
 
 class ArithmeticExercise;
 struct ArithmeticSession;
+class EnglishExercise;
 class Exercise;
+class PinyinExercise;
 
 // The counters of a test session: answers judged and the sum of their points.
 struct ScoreCounters {
@@ -90,6 +92,8 @@ public:
     int ScoreTotal() const { return m_counters.total; }
     const ArithmeticSession& arithmetic() const;
     ArithmeticExercise& arithmeticExercise() { return *m_arithmetic; }
+    PinyinExercise& pinyinExercise() { return *m_pinyin; }
+    EnglishExercise& englishExercise() { return *m_english; }
 
     // Question area.
     QFrame* pan2;
@@ -159,6 +163,8 @@ private:
     QueryModel* m_scoreModel;
     QList<LabelPlace> m_questionPlaces;
     std::unique_ptr<ArithmeticExercise> m_arithmetic;
+    std::unique_ptr<PinyinExercise> m_pinyin;
+    std::unique_ptr<EnglishExercise> m_english;
     ScoreCounters m_counters;
 };
 

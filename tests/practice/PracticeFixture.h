@@ -14,11 +14,6 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
 
-// Readable QString values in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace kovu::test {
 
 // A solid picture, as the example pictures of yetl are stored.

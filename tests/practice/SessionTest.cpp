@@ -310,37 +310,6 @@ TEST(PracticeSession, AcceleratorsReturnAndStart) {
     EXPECT_EQ(s.form->formWidth(), 640);
 }
 
-TEST(PracticeSession, PinyinAndEnglishSessionsOpenTheFrameWithoutAnExercise) {
-    PracticeScreen s;
-    s.form->imgYyClick();
-    ASSERT_EQ(s.form->state().PracticeKind, "英语");
-    s.pan1->bitQdClick();
-    EXPECT_TRUE(s.pan1->isVisible());
-    EXPECT_TRUE(s.form->statusText(1).startsWith("英语练习：《"));
-    EXPECT_TRUE(s.form->statusText(1).endsWith("(复习)"));
-    // The English rows of the question area: the four small labels hidden, the answer box wide.
-    EXPECT_FALSE(s.pan1->lbl1->isVisible());
-    EXPECT_EQ(s.pan1->edtJg->width(), 345);
-    EXPECT_EQ(s.pan1->lblYd->x(), 800 * 100 / 444);
-    const QString before = s.pan1->lblSs->text();
-    s.click(s.pan1->butKs);
-    EXPECT_EQ(s.pan1->lblSs->text(), before);
-    EXPECT_TRUE(s.platform.dlg().log.empty());
-    EXPECT_TRUE(s.rows("yycj").isEmpty());
-    s.click(s.pan1->butFh);
-    EXPECT_FALSE(s.pan1->isVisible());
-
-    // Pinyin arranges its four typefaces in a row.
-    s.form->imgPyClick();
-    s.pan1->bitQdClick();
-    EXPECT_TRUE(s.pan1->lbl1->isVisible());
-    EXPECT_TRUE(s.pan1->lbl5->isVisible());
-    EXPECT_EQ(s.pan1->lbl2->x(), 67);
-    EXPECT_EQ(s.pan1->lbl3->font().family(), "黑体");
-    EXPECT_EQ(s.pan1->lblSs->x(), 246);
-    EXPECT_FALSE(s.pan1->lbl3->autoFillBackground());
-}
-
 TEST(PracticeSession, ReviewRunsOnTheDeliveredDatabase) {
     FakePlatform platform;
     TestFolder folder;

@@ -7,10 +7,8 @@
 #include <QStringList>
 #include <ostream>
 
+#include "TestSupport.h"
 #include "data/Connection.h"
-
-// Failure output shows texts as texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // Textbooks, lessons, characters and words written straight into a test's database, and the
 // user's ways of choosing them on screen.

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <deque>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "data/Connection.h"
@@ -20,6 +21,11 @@
 namespace kovu {
 class TfrmKovu;
 }
+
+// Failure output shows texts as texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
 
 namespace kovu::test {
 
