@@ -52,6 +52,25 @@ QString withRowid(const QString& table, const QString& list, const QString& rest
     return sql;
 }
 
+// Two readings of one row are the same row; a picture not yet read counts by its length.
+bool sameCell(const QVariant& a, const QVariant& b) {
+    const QMetaType lazy = QMetaType::fromType<LazyBlob>();
+    if (a.metaType() == lazy || b.metaType() == lazy) {
+        const auto length = [&lazy](const QVariant& v) {
+            return v.metaType() == lazy ? v.value<LazyBlob>().length : qint64(v.toByteArray().size());
+        };
+        return length(a) == length(b);
+    }
+    return a == b;
+}
+
+bool sameRow(const std::vector<QVariant>& a, const std::vector<QVariant>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!sameCell(a[i], b[i])) return false;
+    return true;
+}
+
 QString quoted(const QString& name) {
     return QStringLiteral("\"%1\"").arg(QString(name).replace('"', "\"\""));
 }
@@ -95,13 +114,38 @@ void Query::readRows() {
         m_origins << (writable ? origin : QString());
         m_writable.push_back(writable);
     }
+    // Pictures are read when a row's picture is asked for, not with the rows: a session or a grid
+    // of thousands of words holds their lengths only. That needs every column by its plain name.
+    m_lazy.assign(m_fields.size(), false);
+    bool anyLazy = false;
+    bool allPlain = m_hasRowid;
+    for (int i = 0; i < fieldCount(); ++i) {
+        const char* decl = sqlite3_column_decltype(st, i + firstCol);
+        m_lazy[i] = m_writable[i] && decl && QByteArray(decl).toUpper().startsWith("BLOB");
+        anyLazy = anyLazy || m_lazy[i];
+        allPlain = allPlain && m_writable[i];
+    }
+    if (anyLazy && allPlain) {
+        sqlite3_finalize(st);
+        QStringList lean;
+        for (int i = 0; i < fieldCount(); ++i)
+            lean << (m_lazy[i] ? QStringLiteral("length(%1) AS %1").arg(quotedColumn(i)) : quotedColumn(i));
+        st = m_con.prepare(withRowid(table, lean.join(", "), rest), m_binds);
+    } else {
+        m_lazy.assign(m_fields.size(), false);
+    }
     m_rows.clear();
     m_rowids.clear();
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         std::vector<QVariant> row;
         row.reserve(cols - firstCol);
-        for (int i = firstCol; i < cols; ++i) row.push_back(columnValue(st, i));
+        for (int i = firstCol; i < cols; ++i) {
+            if (m_lazy[i - firstCol] && sqlite3_column_type(st, i) != SQLITE_NULL)
+                row.push_back(QVariant::fromValue(LazyBlob{sqlite3_column_int64(st, i)}));
+            else
+                row.push_back(columnValue(st, i));
+        }
         m_rows.push_back(std::move(row));
         m_rowids.push_back(m_hasRowid ? sqlite3_column_int64(st, 0) : 0);
     }
@@ -169,7 +213,7 @@ void Query::ensureCurrentRow() {
     const qint64 rowid = m_rowids.at(m_cur);
     const std::vector<QVariant> shown = m_rows.at(m_cur);
     refresh();
-    if (m_cur < 0 || m_rowids.at(m_cur) != rowid || m_rows.at(m_cur) != shown)
+    if (m_cur < 0 || m_rowids.at(m_cur) != rowid || !sameRow(m_rows.at(m_cur), shown))
         fail(QStringLiteral("%1: 当前记录已被删除或修改，没有保存。请重新选择要修改的记录。").arg(m_name));
 }
 
@@ -261,17 +305,38 @@ int Query::requireField(const QString& name) const {
     return i;
 }
 
+QVariant Query::cell(int row, int field) const {
+    QVariant& v = m_rows[row][field];
+    if (v.metaType() == QMetaType::fromType<LazyBlob>()) {
+        sqlite3_stmt* st = m_con.prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?").arg(quotedColumn(field), m_table),
+            {m_rowids.at(row)});
+        QVariant loaded = QVariant(QMetaType(QMetaType::QByteArray));
+        if (sqlite3_step(st) == SQLITE_ROW) loaded = columnValue(st, 0);
+        sqlite3_finalize(st);
+        v = loaded;
+    }
+    return v;
+}
+
+bool Query::isBlobCell(int row, int field) const {
+    if (row < 0 || row >= recordCount() || field < 0 || field >= fieldCount()) return false;
+    const QVariant& v = m_rows[row][field];
+    return v.metaType() == QMetaType::fromType<LazyBlob>() ||
+           v.metaType() == QMetaType::fromType<QByteArray>();
+}
+
 QVariant Query::value(int field) const {
     if (field < 0 || field >= fieldCount())
         fail(QStringLiteral("%1: 字段序号 %2 超出范围。").arg(m_name).arg(field));
     if (m_state == State::Edit || m_state == State::Insert) return m_buffer.at(field);
     if (m_cur < 0 || m_cur >= recordCount()) return QVariant();
-    return m_rows.at(m_cur).at(field);
+    return cell(m_cur, field);
 }
 
 QVariant Query::valueAt(int row, int field) const {
     if (row < 0 || row >= recordCount() || field < 0 || field >= fieldCount()) return QVariant();
-    return m_rows.at(row).at(field);
+    return cell(row, field);
 }
 
 int Query::integer(const QString& field) const { return integer(requireField(field)); }
@@ -299,6 +364,7 @@ void Query::edit() {
     if (!m_hasRowid) fail(QStringLiteral("%1: 这个查询的记录不能修改。").arg(m_name));
     if (m_cur < 0) fail(QStringLiteral("%1: 没有当前记录，不能修改。").arg(m_name));
     ensureCurrentRow();
+    for (int i = 0; i < fieldCount(); ++i) cell(m_cur, i);
     m_buffer = m_rows.at(m_cur);
     m_modified.assign(m_fields.size(), false);
     m_state = State::Edit;

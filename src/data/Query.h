@@ -15,6 +15,11 @@
 
 namespace kovu {
 
+// A picture not yet read from the file: its length in bytes.
+struct LazyBlob {
+    qint64 length = 0;
+};
+
 // A query with the record-set behaviour the screens rely on (aquSb, aquTp, aquFz): SQL text with
 // bound values, open, first / next / eof, the current row, fields by name and position,
 // edit / post, append / post / cancel, delete, ExecSQL and blobs. Open reads every row of the
@@ -93,6 +98,8 @@ public:
     bool isNull(int field) const;
     // Value of any row without moving the cursor.
     QVariant valueAt(int row, int field) const;
+    // Whether a cell holds a picture (or other binary value), without reading it.
+    bool isBlobCell(int row, int field) const;
 
     void edit();
     // A pending edit or append is settled first as a move would settle it.
@@ -124,6 +131,8 @@ private:
     void ensureCurrentRow();
     qint64 dataVersion();
     QString quotedColumn(int field) const;
+    // The cell of a row, a picture read from the file the first time it is asked for.
+    QVariant cell(int row, int field) const;
 
     Connection& m_con;
     QString m_name;
@@ -138,7 +147,9 @@ private:
     qint64 m_dataVersion = 0;
     State m_state = State::Inactive;
     QStringList m_fields;
-    std::vector<std::vector<QVariant>> m_rows;
+    // Rows as read; a picture column holds a LazyBlob (its length) until its value is asked for.
+    mutable std::vector<std::vector<QVariant>> m_rows;
+    std::vector<bool> m_lazy;
     std::vector<qint64> m_rowids;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_modified;
@@ -163,3 +174,5 @@ private:
 };
 
 }  // namespace kovu
+
+Q_DECLARE_METATYPE(kovu::LazyBlob)

@@ -29,6 +29,8 @@ int QueryModel::columnCount(const QModelIndex& parent) const {
 QVariant QueryModel::data(const QModelIndex& index, int role) const {
     if (!m_query || !index.isValid()) return {};
     if (role != Qt::DisplayRole) return {};
+    // A picture shows as a word; it is not read for that.
+    if (m_query->isBlobCell(index.row(), index.column())) return QStringLiteral("(图片)");
     const QVariant v = m_query->valueAt(index.row(), index.column());
     if (!v.isValid() || v.isNull()) return {};
     switch (v.metaType().id()) {

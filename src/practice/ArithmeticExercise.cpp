@@ -48,8 +48,6 @@ void ArithmeticExercise::start(bool test) {
     m_arith.MaxDigit = MaxDigit(m_arith.TypeCode, panSs->rgp2->itemIndex());
     f.showScreenPicture(f.imgTx, "ss");
     if (test) {
-        // A multiplication review hides the answer box; a test needs it back.
-        f.edtJg->show();
         f.lblLc->setText(QStringLiteral("算术练习成绩"));
         NewTestQuestion();
         f.setVerdict(QStringLiteral("开始计算"), kLime);

@@ -438,6 +438,8 @@ void PracticePanel::bitQdClick() {
     // 3. The practice screen over everything, its question labels arranged for the kind.
     imgDh->hide();
     HideCountPictures();
+    // A multiplication review hides the answer box; every other session needs it.
+    edtJg->show();
     show();
     raise();
     ArrangeQuestionLabels();

@@ -52,8 +52,9 @@ TEST(PictureStore, ShowsPicturesAndRestoresThePictureArea) {
     folder.writeSmallDb();
     Connection con;
     con.open(folder.db(), kDatabasePassword);
-    con.exec("INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES ('101', 'apple', '', '苹果', ?, 1)",
-             {jpegOf(500, 200)});
+    con.exec(
+        "INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES ('101', 'apple', '', '苹果', ?, 1)",
+        {jpegOf(500, 200)});
     Query aquTp(con, "aquTp"), aquSb(con, "aquSb");
     SharedState state;
     state.LayoutScale = 128;
@@ -91,7 +92,8 @@ TEST(PictureStore, ShowsPicturesAndRestoresThePictureArea) {
     ShowEditorWordPicture(aquSb, &imgZ0, &grid);
     EXPECT_EQ(imgZ0.geometry(), QRect(432, 208, 180, 72));
     EXPECT_EQ(grid.height(), 148);
-    con.exec("INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES ('101', 'egg', '', '鸡蛋', NULL, 1)");
+    con.exec(
+        "INSERT INTO yydc (编号, 英语, 音标, 汉语, 图片, 选中) VALUES ('101', 'egg', '', '鸡蛋', NULL, 1)");
     aquSb.open();
     aquSb.next();
     grid.resize(300, 292);
@@ -116,7 +118,8 @@ TEST(PictureStore, ExamplePictureGoesIntoEveryCountingPicture) {
     folder.writeSmallDb();
     Connection con;
     con.open(folder.db(), kDatabasePassword);
-    con.exec("INSERT INTO yetl (图号, 图片, 图名) VALUES ('1', ?, ?)", {jpegOf(30, 30), QStringLiteral("苹\"果")});
+    con.exec("INSERT INTO yetl (图号, 图片, 图名) VALUES ('1', ?, ?)",
+             {jpegOf(30, 30), QStringLiteral("苹\"果")});
     Query aquTp(con, "aquTp");
     QWidget host;
     QList<TImage*> targets;

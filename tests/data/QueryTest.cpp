@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "TestSupport.h"
 #include "data/Query.h"
 #include "data/Settings.h"
 #include "platform/Errors.h"
-
-#include <QFile>
 
 using namespace kovu;
 using namespace kovu::test;
@@ -186,7 +186,8 @@ TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase)
         Connection reader;
         reader.open(folder.db(), kDatabasePassword);
         EXPECT_EQ(reader.scalar("SELECT 题目 FROM sscj").toString(), "3 + 5 = 8");
-        EXPECT_EQ(reader.scalar("SELECT 时间 FROM sscj").toDateTime(), QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)));
+        EXPECT_EQ(reader.scalar("SELECT 时间 FROM sscj").toDateTime(),
+                  QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)));
     }
     EXPECT_FALSE(QFile::exists(folder.db() + "-wal"));
     EXPECT_FALSE(QFile::exists(folder.db() + "-journal"));

@@ -224,3 +224,26 @@ TEST(RecordSet, AFullDiskStoresNothingAndShowsItsError) {
     EXPECT_EQ(check->scalar("SELECT 课题号 FROM yesz").toInt(), pictures == 0 ? 1 : 100 + pictures - 1);
     EXPECT_EQ(check->scalar("PRAGMA integrity_check").toString(), "ok");
 }
+
+TEST(RecordSet, PicturesAreReadWhenAskedForAndStillGuardTheRow) {
+    TestFolder folder;
+    folder.writeSmallDb();
+    Connection c;
+    c.open(folder.db(), kDatabasePassword);
+    const QByteArray bj = c.scalar("SELECT 图片 FROM yetp WHERE 图号 = 'bj'").toByteArray();
+    Query q(c, "aquTp");
+    q.setSql("SELECT * FROM yetp WHERE 图号 = ?", {"bj"});
+    q.open();
+    EXPECT_TRUE(q.isBlobCell(0, 1));
+    EXPECT_EQ(q.blob("图片"), bj);
+    EXPECT_EQ(q.valueAt(0, 1).toByteArray(), bj);
+    // A row whose picture another program replaced is not written over.
+    q.close();
+    q.open();
+    openDb(folder.db())->exec("UPDATE yetp SET 图片 = ? WHERE 图号 = 'bj'", {QByteArray("new")});
+    EXPECT_THROW(q.updateCurrent({{"图号", "BJ"}}), KovuError);
+    EXPECT_EQ(c.scalar("SELECT 图号 FROM yetp WHERE 图片 = ?", {QByteArray("new")}).toString(), "bj");
+    // An edit of the code keeps the picture it did not touch.
+    q.updateCurrent({{"图号", "BJ"}});
+    EXPECT_EQ(c.scalar("SELECT 图片 FROM yetp WHERE 图号 = 'BJ'").toByteArray(), QByteArray("new"));
+}

@@ -170,9 +170,18 @@ TEST(PinyinPractice, ATestWalksEveryStateOfAQuestion) {
 TEST(PinyinPractice, ToneMarkingOffADeductionOfZeroAndABadDeduction) {
     Items s("文字 = '天'", "0", "标注声调 = 0, 声调去分 = '0'");
     PracticePanel* p = s.pan1;
+    // A multiplication review hides the answer box; the pinyin test after it has it back.
+    s.openConditions();
+    s.choose(s.panSs->rgp1, 6);
+    s.review();
+    s.start();
+    pressEnter(p->butKs);
+    EXPECT_FALSE(p->edtJg->isVisible());
+    s.click(p->butFh);
     s.openPinyin();
     s.test();
     s.start();
+    EXPECT_TRUE(p->edtJg->isVisible());
     s.answer("tian");
     EXPECT_FALSE(p->imgYd->isVisible());
     EXPECT_EQ(p->lblT0->text(), "请按回车或确定显示下题");
