@@ -92,7 +92,8 @@ TEST(HelpPanel, OpensTheManualWithItsChapterLabelsAndJumpsToEachChapter) {
         EXPECT_EQ(QApplication::focusWidget(), red);
         EXPECT_TRUE(red->viewport()->rect().contains(red->cursorRect()));
     }
-    // A chapter in the middle stands at the top of the view, not at its bottom edge.
+    // A chapter further down stands at the top of the view, not at its bottom edge.
+    QTest::mouseClick(s.label("lbl00"), Qt::LeftButton);
     QTest::mouseClick(s.label("lbl31"), Qt::LeftButton);
     EXPECT_GT(red->verticalScrollBar()->value(), 0);
     EXPECT_LT(red->cursorRect().top(), red->viewport()->height() / 4);

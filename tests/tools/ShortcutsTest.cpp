@@ -95,16 +95,62 @@ QMap<QString, QString> desktopEntry(const QString& file) {
     return out;
 }
 
+// The panel as the user sees it: place, title, the controls shown, the places and the two buttons.
+QString describe(ConfirmPanel* p) {
+    QStringList shown;
+    const QList<QWidget*> all = {p->lblZ1, p->Image2, p->lblZ0, p->butZc, p->lblZc,
+                                 p->grbCj, p->rgpKj,  p->spbKs, p->spbZb, p->spbQz};
+    for (QWidget* w : all)
+        if (w->isVisibleTo(p)) shown << w->objectName();
+    auto button = [](QPushButton* b) {
+        return QString("%1 %2,%3 %4")
+            .arg(b->text())
+            .arg(b->x())
+            .arg(b->y())
+            .arg(b->isEnabled() ? "on" : "off");
+    };
+    const QRect g = p->geometry();
+    return QString("%1,%2 %3x%4 %5 | %6 | %7 %8 %9 | %10 | %11")
+        .arg(g.x())
+        .arg(g.y())
+        .arg(g.width())
+        .arg(g.height())
+        .arg(p->lblZ0->text(), shown.join(' '), p->rgpKj->title(), p->rgpKj->items().join('/'))
+        .arg(p->rgpKj->itemIndex())
+        .arg(button(p->spbKs), button(p->spbQz));
+}
+
+void expectLog(FakePlatform& platform, const std::vector<LoggedMessage>& expected) {
+    const auto& log = platform.dlg().log;
+    ASSERT_EQ(log.size(), expected.size()) << lastText(platform).toStdString();
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].title, expected[i].title) << i;
+        EXPECT_EQ(log[i].text, expected[i].text) << i;
+        EXPECT_EQ(log[i].icon, expected[i].icon) << i;
+        EXPECT_EQ(log[i].buttons, expected[i].buttons) << i;
+    }
+}
+
+const LoggedMessage kAskCreate{
+    "设置快捷方式", "如果确定按刚才的选择设置本软件启动快捷方式，\n\n       请按“是”；否则按“否”。",
+    MsgIcon::Information, MsgButtons::YesNo};
+const LoggedMessage kAskRemove{"确认取消", "如果确定取消本软件启动快捷方式，\n\n请按“是”；否则按“否”。",
+                               MsgIcon::Information, MsgButtons::YesNo};
+const LoggedMessage kRemoved{"操作提示", "已删除本软件启动快捷方式！", MsgIcon::None, MsgButtons::Ok};
+LoggedMessage created(const char* word) {
+    return {"操作提示", QString("已在[%1]建立[启动Kovu]快捷方式！").arg(word), MsgIcon::None, MsgButtons::Ok};
+}
+
 }  // namespace
 
 TEST(StartShortcuts, PanelCreatesALauncherInTheChosenPlaceAndRemovalClearsEveryPlace) {
     ShortcutScreen s;
     const XdgHome& x = *s.xdg;
+    auto& log = s.platform.dlg();
     // The real platform finds the XDG folders of this user.
     Shortcuts& sc = s.platform.shortcuts();
-    EXPECT_EQ(sc.folder("desktop"), x.desktop);
-    EXPECT_EQ(sc.folder("startmenu"), x.applications);
-    EXPECT_EQ(sc.folder("quicklaunch"), x.quickLaunch);
+    EXPECT_EQ(QStringList({sc.folder("desktop"), sc.folder("startmenu"), sc.folder("quicklaunch")}),
+              QStringList({x.desktop, x.applications, x.quickLaunch}));
 
     s.openPage();
     EXPECT_EQ(s.spbKj->text(), "建快捷方式(&J)");
@@ -112,89 +158,61 @@ TEST(StartShortcuts, PanelCreatesALauncherInTheChosenPlaceAndRemovalClearsEveryP
     s.click(s.spbKj);
     ConfirmPanel* p = s.panZc;
     EXPECT_TRUE(p->isVisible());
-    EXPECT_EQ(p->geometry(), QRect(142, 128, 356, 170));
-    EXPECT_EQ(p->lblZ0->text(), "建立本软件启动快捷方式");
-    EXPECT_TRUE(p->butZc->isVisible());
-    EXPECT_TRUE(p->rgpKj->isVisible());
-    EXPECT_EQ(p->rgpKj->title(), "请选择设置快捷方式的位置");
-    EXPECT_EQ(p->rgpKj->items(), QStringList({"在桌面", "在快捷条", "在开始菜单"}));
-    EXPECT_EQ(p->rgpKj->itemIndex(), -1);
-    EXPECT_EQ(p->spbKs->text(), "确 定(&K)");
-    EXPECT_EQ(p->spbKs->pos(), QPoint(49, 126));
-    EXPECT_FALSE(p->spbKs->isEnabled());
-    EXPECT_EQ(p->spbQz->text(), "取 消(&X)");
-    EXPECT_EQ(p->spbQz->pos(), QPoint(226, 126));
-    EXPECT_TRUE(p->spbQz->isEnabled());
-    EXPECT_FALSE(p->spbZb->isVisible());
-    EXPECT_FALSE(p->grbCj->isVisible());
-    EXPECT_FALSE(p->lblZc->isVisible());
-    // Cancel leaves everything as it was.
+    EXPECT_EQ(describe(p),
+              "142,128 356x170 建立本软件启动快捷方式 | lblZ1 Image2 lblZ0 butZc rgpKj spbKs spbQz | "
+              "请选择设置快捷方式的位置 在桌面/在快捷条/在开始菜单 -1 | 确 定(&K) 49,126 off | 取 消(&X) "
+              "226,126 on");
+    // Cancel, "X" and No leave everything as it was.
     s.click(p->spbQz);
     EXPECT_FALSE(p->isVisible());
-    EXPECT_TRUE(s.platform.dlg().log.empty());
-
-    // "X", then a place chosen and the question answered No: nothing is written.
     s.click(s.spbKj);
     s.click(p->butZc);
     EXPECT_FALSE(p->isVisible());
     s.click(s.spbKj);
-    EXPECT_FALSE(p->spbKs->isEnabled());
     s.choosePlace(0);
     EXPECT_TRUE(p->spbKs->isEnabled());
-    s.platform.dlg().answer(MsgResult::No);
+    log.answer(MsgResult::No);
     s.click(p->spbKs);
-    ASSERT_EQ(s.platform.dlg().log.size(), 1u);
-    const LoggedMessage q = s.platform.dlg().log.at(0);
-    EXPECT_EQ(q.title, "设置快捷方式");
-    EXPECT_EQ(q.text, "如果确定按刚才的选择设置本软件启动快捷方式，\n\n       请按“是”；否则按“否”。");
-    EXPECT_EQ(q.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(q.icon, MsgIcon::Information);
+    expectLog(s.platform, {kAskCreate});
     EXPECT_FALSE(p->isVisible());
     EXPECT_FALSE(QFile::exists(x.link(x.desktop)));
     EXPECT_EQ(s.spbKj->text(), "建快捷方式(&J)");
 
     // On the desktop: the launcher starts the program in its folder with the program's icon.
+    log.clear();
     s.create(0);
-    EXPECT_EQ(s.lastText(), "已在[桌面]建立[启动Kovu]快捷方式！");
-    EXPECT_EQ(s.platform.dlg().log.back().title, "操作提示");
-    EXPECT_EQ(s.platform.dlg().log.back().icon, MsgIcon::None);
+    expectLog(s.platform, {kAskCreate, created("桌面")});
     EXPECT_FALSE(p->isVisible());
     EXPECT_EQ(s.spbKj->text(), "撤快捷方式(&J)");
     const QString link = x.link(x.desktop);
     ASSERT_TRUE(QFile::exists(link));
     EXPECT_TRUE(QFileInfo(link).permissions() & QFileDevice::ExeOwner);
     const QMap<QString, QString> entry = desktopEntry(link);
-    EXPECT_EQ(entry.value("Type"), "Application");
-    EXPECT_EQ(entry.value("Name"), "启动Kovu");
     const QString exe = s.form->state().ExeFolder;
-    EXPECT_EQ(entry.value("Exec"), "\"" + exe + "kovu\"");
-    EXPECT_EQ(entry.value("Path"), exe.chopped(1));
-    const QString icon = entry.value("Icon");
-    EXPECT_EQ(icon, exe + "kovu.png");
-    EXPECT_EQ(QImage(icon).size(), QImage(":/form/kovu.png").size());
-    EXPECT_FALSE(QImage(icon).isNull());
+    EXPECT_EQ(
+        QStringList({entry.value("Type"), entry.value("Name"), entry.value("Exec"), entry.value("Path"),
+                     entry.value("Icon")}),
+        QStringList({"Application", "启动Kovu", "\"" + exe + "kovu\"", exe.chopped(1), exe + "kovu.png"}));
+    EXPECT_EQ(QImage(exe + "kovu.png").size(), QImage(":/form/kovu.png").size());
 
-    // Removal asks first; No changes nothing.
-    s.platform.dlg().clear();
-    s.platform.dlg().answer(MsgResult::No);
+    // Removal asks first: No changes nothing, Yes deletes.
+    log.clear();
+    log.answer(MsgResult::No);
     s.click(s.spbKj);
-    ASSERT_EQ(s.platform.dlg().log.size(), 1u);
-    EXPECT_EQ(s.platform.dlg().log.at(0).title, "确认取消");
-    EXPECT_EQ(s.platform.dlg().log.at(0).text, "如果确定取消本软件启动快捷方式，\n\n请按“是”；否则按“否”。");
     EXPECT_TRUE(QFile::exists(link));
     EXPECT_EQ(s.spbKj->text(), "撤快捷方式(&J)");
-    s.platform.dlg().answer(MsgResult::Yes);
+    log.answer(MsgResult::Yes);
     s.click(s.spbKj);
+    expectLog(s.platform, {kAskRemove, kAskRemove, kRemoved});
     EXPECT_FALSE(QFile::exists(link));
-    EXPECT_EQ(s.lastText(), "已删除本软件启动快捷方式！");
-    EXPECT_EQ(s.platform.dlg().log.back().icon, MsgIcon::None);
     EXPECT_EQ(s.spbKj->text(), "建快捷方式(&J)");
 
-    // "在快捷条" writes into the quick-launch folder (made when missing) and names "快捷栏".
+    // "在快捷条" writes into the quick-launch folder (made when missing) and names "快捷栏"; a
+    // shortcut only there opens the page with "撤快捷方式(&J)".
+    log.clear();
     s.create(1);
-    EXPECT_EQ(s.lastText(), "已在[快捷栏]建立[启动Kovu]快捷方式！");
+    expectLog(s.platform, {kAskCreate, created("快捷栏")});
     EXPECT_TRUE(QFile::exists(x.link(x.quickLaunch)));
-    // A shortcut only in the quick-launch place: the page opens with "撤快捷方式(&J)".
     s.closePage();
     s.spbKj->setText("建快捷方式(&J)");
     s.openPage();
@@ -205,18 +223,17 @@ TEST(StartShortcuts, PanelCreatesALauncherInTheChosenPlaceAndRemovalClearsEveryP
     s.closePage();
     s.openPage();
     EXPECT_EQ(s.spbKj->text(), "撤快捷方式(&J)");
-    s.platform.dlg().clear();
-    s.platform.dlg().answer(MsgResult::Yes);
+    log.clear();
+    log.answer(MsgResult::Yes);
     s.click(s.spbKj);
+    expectLog(s.platform, {kAskRemove, kRemoved});
     EXPECT_FALSE(QFile::exists(x.link(x.quickLaunch)));
     EXPECT_FALSE(QFile::exists(x.link(x.applications)));
-    EXPECT_EQ(s.platform.dlg().texts(),
-              QStringList({"如果确定取消本软件启动快捷方式，\n\n请按“是”；否则按“否”。",
-                           "已删除本软件启动快捷方式！"}));
     EXPECT_EQ(s.spbKj->text(), "建快捷方式(&J)");
     // The start menu, created through the panel, is found again when the page opens.
+    log.clear();
     s.create(2);
-    EXPECT_EQ(s.lastText(), "已在[开始菜单]建立[启动Kovu]快捷方式！");
+    expectLog(s.platform, {kAskCreate, created("开始菜单")});
     EXPECT_TRUE(QFile::exists(x.link(x.applications)));
     s.closePage();
     s.openPage();
