@@ -37,7 +37,6 @@ public:
 
     void open(const QString& file, const QByteArray& key, int flags) {
         close();
-        m_file = file;
         if (sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db, flags, nullptr) != SQLITE_OK)
             raise(QStringLiteral("不能打开 %1").arg(file));
         sqlite3_busy_timeout(m_db, 1000);
@@ -96,7 +95,6 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
-    QString m_file;
 };
 
 QString quotedName(const QString& name) { return '"' + QString(name).replace('"', "\"\"") + '"'; }
@@ -251,6 +249,8 @@ void spbYsClick(FormContext& ctx, const std::function<void(CompactStep)>& observ
     const QString folder = ctx.state.ExeFolder;
     CompactionResult r;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Let the hourglass reach the screen before the window blocks; clicks wait until it is done.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     try {
         r = compactDatabaseFile(folder + kDatabaseFileName, folder + kCompactionTempName,
                                 QByteArray(kDatabasePassword), observer);
