@@ -17,7 +17,9 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
+#include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
+#include "tools/StartShortcuts.h"
 
 namespace kovu {
 
@@ -85,6 +87,12 @@ void TfrmKovu::buildMainScreen() {
     pan1 = new PracticePanel(m_ctx, this);
     pan1->attachConditions(panTj);
     panZc = new ConfirmPanel(m_ctx, this);
+    // The tools of the picture page: compaction and the start shortcut with panZc's shortcut mode.
+    m_startShortcuts = std::make_unique<StartShortcuts>(m_ctx, *panZc, *tasTp->spbKj);
+    connect(tasTp->spbYs, &QPushButton::clicked, this, guarded([this] { spbYsClick(m_ctx); }));
+    connect(tasTp->spbKj, &QPushButton::clicked, this, guarded([this] { m_startShortcuts->spbKjClick(); }));
+    connect(panZc->rgpKj, &TRadioGroup::clicked, this, guarded([this] { m_startShortcuts->rgpKjClick(); }));
+    panZc->shortcutAction = [this](const QString& caption) { m_startShortcuts->confirmPanelAction(caption); };
 
     sta1 = new TStatusBar(this);
     sta1->setObjectName("sta1");
@@ -331,11 +339,16 @@ void TfrmKovu::imgSzClick() {
     pagSz->move(2, pagSz->y());
     pagSz->setCurrentWidget(tasTp);
     setStatusText(1, QStringLiteral(" 屏幕图片设置及压缩数据库"));
+    m_startShortcuts->UpdateShortcutCaption();
 }
 
 void TfrmKovu::imgBzClick() {
     togglePanel(5);
-    if (m_state.CurrentPanel == 5) setStatusText(1, QStringLiteral(" 《软件使用说明》"));
+    if (m_state.CurrentPanel == 5) {
+        setStatusText(1, QStringLiteral(" 《软件使用说明》"));
+        // The manual is read afresh each time the panel opens.
+        panBz->LoadHelpText();
+    }
     panBz->move(panBz->isVisible() ? 2 : 641, panBz->y());
 }
 
@@ -363,7 +376,9 @@ void TfrmKovu::tmr1Timer() {
 
 void TfrmKovu::chkPmClick() {
     const bool on = panTj->chkPm->isChecked();
-    if (!m_db.con1.isOpen()) return;
+    // Without a database (start-up could not open it) there is nothing to store; a connection that a
+    // compaction closed is reopened by the statement.
+    if (!m_db.con1.isOpen() && !m_startedUp) return;
     storeSettings(m_db.aquFz, {{"自动适应屏幕", on}});
     if (!on) m_state.LayoutScale = 100;
 }

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "data/Shared.h"
 #include "platform/Controls.h"
@@ -19,10 +20,12 @@ class EditorPage;
 class PicturePage;
 class ConfirmPanel;
 class HelpPanel;
+class StartShortcuts;
 
 inline const QString kApplicationTitle = QStringLiteral("Kovu V2.2.0");
 inline const QString kWindowCaption = QStringLiteral("Brelmont软件工作室 Kovu软件 V2.2.0");
-inline const QString kOpenFailedText = QStringLiteral("数据库密码错误，不能修改数据库密码。否则不能继续使用！");
+inline const QString kOpenFailedText =
+    QStringLiteral("数据库密码错误，不能修改数据库密码。否则不能继续使用！");
 inline const QString kOpenFailedTitle = QStringLiteral("运行错误！");
 
 // The main form: the button bar, the front picture, the status bar with its clock, and every work
@@ -112,6 +115,7 @@ private:
     int m_height = 600;
     bool m_startedUp = false;
     bool m_closing = false;
+    std::unique_ptr<StartShortcuts> m_startShortcuts;
     QPointer<QAbstractButton> m_defaultButton;
 };
 

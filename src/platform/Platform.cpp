@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QSysInfo>
@@ -41,39 +43,118 @@ private:
     QStringList m_names;
 };
 
-// Start shortcuts as freedesktop .desktop entries.
+// Start shortcuts as freedesktop launchers.
 class SystemShortcuts : public Shortcuts {
 public:
     QString folder(const QString& place) override {
-        if (place == "desktop") return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-        if (place == "startmenu")
-            return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
-        if (place == "quicklaunch")
-            return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                   "/kovu/quicklaunch";
-        return {};
+        QString f;
+        if (place == "desktop") f = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+        if (place == "startmenu") f = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+        if (place == "quicklaunch") {
+            const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+            if (!data.isEmpty()) f = data + "/kovu/quicklaunch";
+        }
+        while (f.size() > 1 && f.endsWith('/')) f.chop(1);
+        return f;
     }
-    bool create(const QString& linkPath, const QString& target, const QString& workingFolder,
-                const QString& iconPath) override {
-        QDir().mkpath(QFileInfo(linkPath).absolutePath());
-        QFile f(linkPath);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-        QTextStream out(&f);
-        out << "[Desktop Entry]\nType=Application\nName=启动Kovu\nExec=\"" << target
-            << "\"\nPath=" << workingFolder << "\nIcon=" << iconPath << "\nTerminal=false\n";
-        f.close();
-        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+
+    QString fileName(const QString& name) override { return name + ".desktop"; }
+
+    bool create(const QString& path, const QString& name, const QString& target, const QString& workingFolder,
+                const QImage& icon, QString& error) override {
+        const QString iconPath = writeIcon(workingFolder, icon);
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly)) {
+            error = f.errorString();
+            return false;
+        }
+        f.write(desktopEntryText(name, target, workingFolder, iconPath).toUtf8());
+        if (!f.commit()) {
+            error = f.errorString();
+            return false;
+        }
+        // Desktops start only launchers that are marked executable.
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                        QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                        QFileDevice::ReadOther | QFileDevice::ExeOther);
         return true;
     }
-    bool remove(const QString& linkPath) override { return QFile::remove(linkPath); }
+
+    bool remove(const QString& path, QString& error) override {
+        QFile f(path);
+        if (!f.exists()) return true;
+        if (f.remove()) return true;
+        error = f.errorString();
+        return false;
+    }
+
+private:
+    // The program's icon as kovu.png beside the program; an icon that cannot be written leaves the
+    // launcher without one (an older copy is used when there is one).
+    static QString writeIcon(const QString& folder, const QImage& icon) {
+        const QString path = QDir(folder).filePath("kovu.png");
+        if (!icon.isNull()) {
+            QSaveFile f(path);
+            if (f.open(QIODevice::WriteOnly) && icon.save(&f, "PNG") && f.commit()) return path;
+        }
+        return QFileInfo::exists(path) ? path : QString();
+    }
 };
 
+// A value of type string: backslash, line breaks and tabs escaped, a leading blank as \s.
+QString desktopString(const QString& v) {
+    QString out;
+    for (int i = 0; i < v.size(); ++i) {
+        const QChar c = v.at(i);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == ' ' && i == 0)
+            out += "\\s";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// One argument of Exec: quoted, with the characters that are special inside quotes escaped and a
+// percent sign doubled so that it is not taken for a field code.
+QString execArgument(const QString& arg) {
+    QString q = "\"";
+    for (const QChar c : arg) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') q += '\\';
+        if (c == '%') q += '%';
+        q += c;
+    }
+    q += '"';
+    return q;
+}
+
 }  // namespace
+
+std::unique_ptr<Shortcuts> makeSystemShortcuts() { return std::make_unique<SystemShortcuts>(); }
+
+QString desktopEntryText(const QString& name, const QString& target, const QString& workingFolder,
+                         const QString& iconPath) {
+    QString t = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
+    t += "Name=" + desktopString(name) + "\n";
+    t += "Comment=" + desktopString(QStringLiteral("儿童算术、拼音、英语练习软件")) + "\n";
+    t += "Exec=" + desktopString(execArgument(target)) + "\n";
+    t += "Path=" + desktopString(workingFolder) + "\n";
+    if (!iconPath.isEmpty()) t += "Icon=" + desktopString(iconPath) + "\n";
+    t += "Terminal=false\nCategories=Education;\n";
+    return t;
+}
 
 Platform::Platform()
     : m_dialogs(std::make_unique<QtDialogs>()),
       m_inputMethods(std::make_unique<SystemInputMethods>()),
-      m_shortcuts(std::make_unique<SystemShortcuts>()),
+      m_shortcuts(makeSystemShortcuts()),
       m_rng(std::random_device{}()) {}
 
 Platform::~Platform() = default;

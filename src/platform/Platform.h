@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -11,16 +12,32 @@
 
 namespace kovu {
 
-// Start shortcuts ("启动Kovu" links): where they go and how one is written or removed.
+// Start shortcuts: launcher files that start the program, in the places the user can choose.
 class Shortcuts {
 public:
     virtual ~Shortcuts() = default;
-    // Folder for a place: "desktop", "startmenu" or "quicklaunch"; empty when unknown.
+    // The folder of a place, "desktop", "startmenu" or "quicklaunch", without a trailing
+    // separator; empty when the system names none.
     virtual QString folder(const QString& place) = 0;
-    virtual bool create(const QString& linkPath, const QString& target, const QString& workingFolder,
-                        const QString& iconPath) = 0;
-    virtual bool remove(const QString& linkPath) = 0;
+    // The file name of the launcher of a shortcut called name (the same in every place).
+    virtual QString fileName(const QString& name) = 0;
+    // Writes the launcher file path for a shortcut called name that starts target in workingFolder,
+    // with icon as its picture (written beside the program). Returns false with the reason in error
+    // when the launcher could not be written; a launcher is never left half-written.
+    virtual bool create(const QString& path, const QString& name, const QString& target,
+                        const QString& workingFolder, const QImage& icon, QString& error) = 0;
+    // Removes the launcher file path; false with the reason in error when it exists and stays.
+    virtual bool remove(const QString& path, QString& error) = 0;
 };
+
+// The system's start shortcuts: freedesktop launchers "<name>.desktop" on the XDG desktop
+// (XDG_DESKTOP_DIR), in the XDG applications folder (the start menu) and in the quick-launch
+// folder $XDG_DATA_HOME/kovu/quicklaunch; the icon is written as kovu.png beside the program.
+std::unique_ptr<Shortcuts> makeSystemShortcuts();
+// The text of a freedesktop launcher called name that starts target in workingFolder, with
+// every value escaped as the Desktop Entry rules ask (quoted Exec argument, %% for %).
+QString desktopEntryText(const QString& name, const QString& target, const QString& workingFolder,
+                         const QString& iconPath);
 
 // The installed input methods and switching to one for an edit box.
 class InputMethods {

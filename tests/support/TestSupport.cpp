@@ -48,15 +48,23 @@ QStringList ScriptedDialogs::texts() const {
     return out;
 }
 
-bool FakeShortcuts::create(const QString& linkPath, const QString& target, const QString&, const QString&) {
-    QDir().mkpath(QFileInfo(linkPath).absolutePath());
-    QFile f(linkPath);
-    if (!f.open(QIODevice::WriteOnly)) return false;
+bool FakeShortcuts::create(const QString& path, const QString&, const QString& target, const QString&,
+                           const QImage&, QString& error) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        error = f.errorString();
+        return false;
+    }
     f.write(target.toUtf8());
     return true;
 }
 
-bool FakeShortcuts::remove(const QString& linkPath) { return QFile::remove(linkPath); }
+bool FakeShortcuts::remove(const QString& path, QString& error) {
+    QFile f(path);
+    if (!f.exists() || f.remove()) return true;
+    error = f.errorString();
+    return false;
+}
 
 FakePlatform::FakePlatform() {
     auto d = std::make_unique<ScriptedDialogs>();

@@ -64,13 +64,15 @@ public:
     std::vector<int> activated;
 };
 
+// Launchers as small files under root/<place>; the real ones are tested with XDG folders of a test.
 class FakeShortcuts : public Shortcuts {
 public:
     explicit FakeShortcuts(const QString& root) : root(root) {}
     QString folder(const QString& place) override { return root + "/" + place; }
-    bool create(const QString& linkPath, const QString& target, const QString& workingFolder,
-                const QString& iconPath) override;
-    bool remove(const QString& linkPath) override;
+    QString fileName(const QString& name) override { return name + ".desktop"; }
+    bool create(const QString& path, const QString& name, const QString& target, const QString& workingFolder,
+                const QImage& icon, QString& error) override;
+    bool remove(const QString& path, QString& error) override;
     QString root;
 };
 
