@@ -54,8 +54,10 @@ class FakeInputMethods : public InputMethods {
 public:
     QStringList list() override { return names; }
     void activate(int index) override { activated.push_back(index); }
+    void deactivate() override { ++deactivated; }
     QStringList names;
     std::vector<int> activated;
+    int deactivated = 0;
 };
 
 class FakeShortcuts : public Shortcuts {
