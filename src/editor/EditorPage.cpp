@@ -1099,8 +1099,7 @@ void EditorPage::edtSdEnter() { closeInputMethod(edtSd); }
 void EditorPage::cboSrClick() {
     const int index = cboSr->currentIndex();
     if (index < 0) return;
-    // The boxes open the chosen input method when they are entered.
-    if (cboSr->currentText() != kNoInputMethod) m_ctx.platform.inputMethods().activate(index);
+    // The boxes open the chosen input method (or none) when they are entered.
     storeSettings(m_ctx.db.aquFz, {{"输入法", index}});
 }
 

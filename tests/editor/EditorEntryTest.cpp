@@ -407,3 +407,188 @@ TEST(EditorEntry, TextbooksAndLessonsAreNumberedAndRenamedSafely) {
     EXPECT_EQ(e.lr->edtKh->text(), "1");
     EXPECT_TRUE(e.messages().isEmpty());
 }
+
+TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
+    // The rules first: stored sizes never enlarge, the preview fits 180 x 292.
+    EXPECT_EQ(storedPictureSize({1000, 500}), QSize(400, 200));
+    EXPECT_EQ(storedPictureSize({600, 900}), QSize(200, 300));
+    EXPECT_EQ(storedPictureSize({320, 240}), QSize(320, 240));
+    EXPECT_EQ(pendingPicturePlacement({100, 400}), QRect(485, 50, 73, 292));
+    EXPECT_EQ(pendingPicturePlacement({400, 300}), QRect(432, 50, 180, 135));
+
+    ActiveEditor e;
+    e.enterEditor();
+    e.clickTab(1);
+    chooseFromCombo(e.lr->cboKt, "1.Book \"A\"'s\\");
+    e.clickScope(1);
+    clickEntry(e.lr->lstK1, "101.Unit 1");
+    e.clickScope(2);
+    EditorPage* lr = e.lr;
+    e.clickGridRow(1);
+    EXPECT_EQ(lr->edtKm->text(), "it's");
+
+    // A cancelled dialog changes nothing; a file that is no picture, or is cut short, is refused.
+    click(lr->spbDy);
+    EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+    {
+        QFile f(e.folder.file("note.jpg"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture at all");
+    }
+    const QString big = writePicture(e.folder, "big.jpg", 1000, 500, "JPG");
+    {
+        QFile in(big);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        const QByteArray bytes = in.readAll();
+        QFile out(e.folder.file("cut.jpg"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes.left(bytes.size() / 2));
+    }
+    {
+        // A bitmap header that declares 100 000 x 100 000 pixels.
+        QByteArray bmp = encodeBitmap(QImage(4, 4, QImage::Format_RGB888));
+        const qint32 huge = 100000;
+        memcpy(bmp.data() + 18, &huge, 4);
+        memcpy(bmp.data() + 22, &huge, 4);
+        QFile out(e.folder.file("huge.bmp"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bmp);
+    }
+    for (const char* name : {"note.jpg", "cut.jpg", "huge.bmp"}) {
+        e.platform.dlg().chooseFile(e.folder.file(name));
+        click(lr->spbDy);
+        ASSERT_EQ(e.messages().size(), 1) << name;
+        EXPECT_EQ(e.messages()[0],
+                  QStringLiteral("图片文件“%1”不是完整的BMP或JPG图片，不能选用！").arg(name));
+        EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+        EXPECT_TRUE(lr->dbgKb->isVisible());
+        e.platform.dlg().clear();
+    }
+    EXPECT_EQ(e.platform.dlg().log.size(), 0u);
+
+    // A tall picture: previewed over the grid, stored reduced when 录入 is clicked.
+    e.platform.dlg().chooseFile(writePicture(e.folder, "tall.jpg", 100, 400, "JPG"));
+    click(lr->spbDy);
+    EXPECT_EQ(lr->imgZ0->geometry(), QRect(485, 50, 73, 292));
+    EXPECT_TRUE(lr->imgZ0->isVisible());
+    EXPECT_FALSE(lr->dbgKb->isVisible());
+    EXPECT_EQ(lr->lblBd->text(), "选择的图片");
+    EXPECT_EQ(lr->spbDy->text(), "录入图片(&D)");
+    EXPECT_EQ(lr->spbPx->text(), "图片撤消(&P)");
+    // 添加 and 修改 only put the grid back; the picture stays pending.
+    click(lr->spbTj);
+    EXPECT_EQ(lr->spbTj->text(), "添加(&T)");
+    EXPECT_FALSE(lr->imgZ0->isVisible());
+    EXPECT_TRUE(lr->dbgKb->isVisible());
+    EXPECT_EQ(lr->spbDy->text(), "录入图片(&D)");
+    click(lr->spbDy);
+    EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+    EXPECT_EQ(lr->lblBd->text(), "在下表中选择要修改单词");
+    EXPECT_EQ(lr->spbPx->text(), "单词排序(&P)");
+    auto storedSize = [&e](const QString& word) {
+        auto c = e.db();
+        sqlite3_stmt* st = c->prepare("SELECT 图片 FROM yydc WHERE 英语 = ?", {word});
+        QSize size;
+        if (sqlite3_step(st) == SQLITE_ROW) size = jpegSize(columnValue(st, 0).toByteArray());
+        sqlite3_finalize(st);
+        return size;
+    };
+    EXPECT_EQ(storedSize("it's"), QSize(75, 300));
+    EXPECT_TRUE(lr->imgZ0->isVisible());
+    EXPECT_EQ(lr->dbgKb->height(), 148);
+
+    // A wide JPEG, a tall bitmap and a small picture, each on its word.
+    const struct {
+        int row;
+        QString word, file;
+        int w, h;
+        const char* format;
+        QSize stored;
+    } cases[] = {{0, "apple", "wide.jpg", 1000, 500, "JPG", {400, 200}},
+                 {2, "say \"hi\"", "tall.bmp", 600, 900, "BMP", {200, 300}},
+                 {3, "back\\slash", "small.jpg", 320, 240, "JPG", {320, 240}}};
+    for (const auto& c : cases) {
+        e.clickGridRow(c.row);
+        EXPECT_EQ(lr->edtKm->text(), c.word);
+        e.platform.dlg().chooseFile(writePicture(e.folder, c.file, c.w, c.h, c.format));
+        click(lr->spbDy);
+        click(lr->spbDy);
+        EXPECT_EQ(storedSize(c.word), c.stored) << c.file.toStdString();
+    }
+    // 图片撤消 drops a pending picture and stores nothing.
+    e.clickGridRow(1);
+    e.platform.dlg().chooseFile(writePicture(e.folder, "other.jpg", 50, 50, "JPG"));
+    click(lr->spbDy);
+    click(lr->spbPx);
+    EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+    EXPECT_EQ(lr->spbPx->text(), "单词排序(&P)");
+    EXPECT_TRUE(lr->dbgKb->isVisible());
+    EXPECT_EQ(storedSize("it's"), QSize(75, 300));
+    EXPECT_TRUE(e.messages().isEmpty());
+}
+
+TEST(EditorEntry, SortsChoosesInputMethodsAndFollowsTheArrowKeys) {
+    ActiveEditor e([](Connection& c) { c.exec("UPDATE yesz SET 输入法 = 1"); }, {"pinyin", "wubi"});
+    openLesson(e, "1.一年级上", "101.第一课");
+    EditorPage* lr = e.lr;
+    EXPECT_EQ(lr->cboSr->currentText(), "wubi");
+
+    // Two clicks sort by character and back to table order.
+    const QStringList unsorted = e.gridColumn(1);
+    click(lr->spbPx);
+    EXPECT_EQ(lr->spbPx->text(), "取消排序(&P)");
+    EXPECT_EQ(e.form->db().aquSb.sql(), "SELECT * FROM yepy WHERE instr(编号, ?) % 3 = 1 ORDER BY [文字]");
+    QStringList sorted = unsorted;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(e.gridColumn(1), sorted);
+    click(lr->spbPx);
+    EXPECT_EQ(lr->spbPx->text(), "文字排序(&P)");
+    EXPECT_EQ(e.gridColumn(1), unsorted);
+
+    // The name box opens the chosen input method in the pinyin tab; number and tone boxes close it.
+    click(lr->spbTj);
+    EXPECT_EQ(e.platform.ime().activated, std::vector<int>({1}));
+    lr->edtSd->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(e.platform.ime().deactivated, 1);
+    EXPECT_FALSE(lr->edtSd->testAttribute(Qt::WA_InputMethodEnabled));
+    lr->edtPy->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(e.platform.ime().activated, std::vector<int>({1}));
+    click(lr->spbXg);  // 撤消 puts the focus back into the name box
+    EXPECT_EQ(e.platform.ime().activated, std::vector<int>({1, 1}));
+    // 不设置 stores the number of input methods and opens none.
+    lr->cboSr->setCurrentIndex(2);
+    Q_EMIT lr->cboSr->activated(2);
+    EXPECT_EQ(lr->cboSr->currentText(), "不设置");
+    EXPECT_EQ(rows(*e.db(), "SELECT 输入法 FROM yesz"), QStringList({"2"}));
+    lr->edtKh->setFocus(Qt::MouseFocusReason);
+    lr->edtKm->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(e.platform.ime().activated, std::vector<int>({1, 1}));
+    lr->cboSr->setCurrentIndex(0);
+    Q_EMIT lr->cboSr->activated(0);
+    EXPECT_EQ(rows(*e.db(), "SELECT 输入法 FROM yesz"), QStringList({"0"}));
+
+    // Arrow keys in the grid load the rows as clicks do; in the lesson list they choose the lesson.
+    e.clickGridRow(0);
+    EXPECT_EQ(lr->edtKm->text(), "天");
+    lr->dbgKb->setFocus();
+    QTest::keyClick(lr->dbgKb, Qt::Key_Down);
+    EXPECT_EQ(lr->edtKm->text(), "行");
+    EXPECT_EQ(lr->edtPy->text(), "hang");
+    EXPECT_EQ(e.form->db().aquSb.text(2), "hang");
+    lr->lstK1->setFocus();
+    QTest::keyClick(lr->lstK1, Qt::Key_Up);
+    EXPECT_EQ(lr->lstK1->currentItem()->text(), "102.第二课");
+    EXPECT_EQ(lr->lblBj->text(), "编辑(102)生字和拼音");
+    EXPECT_EQ(e.gridColumn(0), QStringList({"102", "102", "102", "102"}));
+    EXPECT_EQ(lr->edtKm->text(), "");
+    e.clickScope(0);
+    lr->cboKt->setFocus();
+    QTest::keyClick(lr->cboKt, Qt::Key_Down);
+    EXPECT_EQ(lr->cboKt->currentText(), "1.一年级上");
+    EXPECT_EQ(lr->edtKh->text(), "1");
+    QTest::keyClick(lr->cboKt, Qt::Key_Down);
+    EXPECT_EQ(lr->cboKt->currentText(), "2.二年级\"下'册\\");
+    EXPECT_EQ(lr->edtKh->text(), "2");
+    EXPECT_EQ(lr->EditKind, "课本名");
+    EXPECT_TRUE(e.messages().isEmpty());
+}
