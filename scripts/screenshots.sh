@@ -23,3 +23,5 @@ echo "wrote $out/main.png"
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_practice_shots" "$build/kovu.mdb" "$out"
 # The item-selection screens and the editor.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_selection_shots" "$build/kovu.mdb" "$out"
+# The editor while content is entered.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_editor_shots" "$build/kovu.mdb" "$out"

@@ -991,10 +991,17 @@ void EditorPage::LookUpDictionaryPinyin() {
     } else if (readings.size() > 1) {
         lstDy->clear();
         lstDy->addItems(readings);
-        lstDy->resize(lstDy->width(), 12 * static_cast<int>(readings.size()) + 12);
+        // One row per reading and a margin, as many rows as there are readings; the rows are as
+        // high as the list's font needs.
+        lstDy->resize(lstDy->width(), readingListHeight(static_cast<int>(readings.size())));
         lstDy->show();
         lstDy->raise();
     }
+}
+
+int EditorPage::readingListHeight(int rows) const {
+    const int row = std::max(12, lstDy->fontMetrics().height() + 2);
+    return row * rows + 12;
 }
 
 void EditorPage::lstDyClick() {

@@ -142,6 +142,7 @@ private:
     void assignBoxesToRow();
     bool addingOrModifying() const;
     void rereadGrid();
+    int readingListHeight(int rows) const;
     bool picturePending() const;
     void leavePendingPicture();
     void message(const QString& text);
