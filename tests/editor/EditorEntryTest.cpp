@@ -425,6 +425,26 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
     clickEntry(e.lr->lstK1, "101.Unit 1");
     e.clickScope(2);
     EditorPage* lr = e.lr;
+    // A word with quotes, a backslash and blanks is stored as typed; the meaning is the third box.
+    click(lr->spbTj);
+    typeInto(lr->edtKm, " don't \"say\" \\ ");
+    QTest::keyClick(lr->edtKm, Qt::Key_Return);
+    EXPECT_EQ(e.form->focusWidget(), lr->edtPy);
+    click(lr->spbTj);
+    EXPECT_EQ(e.messages(), QStringList({"数据录入不全！(汉语)"}));
+    e.platform.dlg().clear();
+    typeInto(lr->edtPy, "别说");
+    typeInto(lr->edtSd, "/dəʊnt/");
+    click(lr->spbTj);
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_EQ(rows(*e.db(), "SELECT 编号, 英语, 音标, 汉语 FROM yydc WHERE 汉语 = '别说'"),
+              QStringList({"101  don't \"say\" \\  /dəʊnt/ 别说"}));
+    EXPECT_EQ(e.currentGridText(1), " don't \"say\" \\ ");
+    // Over-long text cannot be typed.
+    click(lr->spbTj);
+    typeInto(lr->edtKh, QString(40, '1'));
+    EXPECT_EQ(lr->edtKh->text().size(), 30);
+    click(lr->spbXg);
     e.clickGridRow(1);
     EXPECT_EQ(lr->edtKm->text(), "it's");
 
