@@ -437,7 +437,9 @@ void EditorPage::dbgKbCellClick(const QModelIndex& index) {
     if (q.state() == Query::State::Edit || q.state() == Query::State::Insert) q.cancel();
     q.moveTo(index.row());
     loadBoxesFromRow();
+    // Another word drops a chosen picture not yet stored, and with it the button that would drop it.
     m_pendingPicture = QImage();
+    if (spbPx->text() == kDropPicture) spbPx->setText(QStringLiteral("单词排序(&P)"));
     if (EditTable == QStringLiteral("yydc")) {
         if (q.isNull("图片") || q.blob("图片").isEmpty()) {
             imgZ0->hide();

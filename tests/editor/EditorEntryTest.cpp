@@ -536,6 +536,12 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
         click(lr->spbDy);
         EXPECT_EQ(storedSize(c.word), c.stored) << c.file.toStdString();
     }
+    // Another word drops a pending picture.
+    e.platform.dlg().chooseFile(writePicture(e.folder, "other.jpg", 50, 50, "JPG"));
+    click(lr->spbDy);
+    e.clickGridRow(1);
+    EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+    EXPECT_EQ(lr->spbPx->text(), "单词排序(&P)");
     // 图片撤消 drops a pending picture and stores nothing.
     e.clickGridRow(1);
     e.platform.dlg().chooseFile(writePicture(e.folder, "other.jpg", 50, 50, "JPG"));
