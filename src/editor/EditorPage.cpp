@@ -783,10 +783,17 @@ EditorPage::SaveResult EditorPage::SaveNewRecord() {
     grid.setValue(0, N);
     grid.setValue(1, c);
     grid.post();
-    if (scope() == 1)
+    // The list stands on the new entry as the grid stands on its row, so that a modification or
+    // deletion started now changes the entry together with the row.
+    if (scope() == 1) {
         lstK1->addItem(lessonEntry(N, c));
-    else
+        const QSignalBlocker block(lstK1);
+        lstK1->setCurrentRow(lstK1->count() - 1);
+    } else {
         cboKt->addItem(textbookEntry(N, c));
+        cboKt->setCurrentIndex(cboKt->count() - 1);
+    }
+    EditKind = scope() == 1 ? QStringLiteral("课题名") : QStringLiteral("课本名");
     return SaveResult::Stored;
 }
 
@@ -827,6 +834,7 @@ EditorPage::SaveResult EditorPage::SaveChangedRecord() {
         }
         return SaveResult::Stored;
     }
+    if (!listStandsOnGridRow()) return SaveResult::NotStored;
     if (NameAlreadyListed()) return SaveResult::NotStored;
     if (!numberAcceptable(true)) return SaveResult::Refused;
     const QString old = grid.text(0);
@@ -881,10 +889,19 @@ void EditorPage::RemoveGroupFromItems(const QString& x) {
     removeGroupFromItems(m_ctx.db.con1, itemTable(), x);
 }
 
+bool EditorPage::listStandsOnGridRow() const {
+    const Query& grid = m_ctx.db.aquSb;
+    if (grid.recNo() < 0) return false;
+    const QString chosen = scope() == 0 ? selectedTextbook() : selectedLesson();
+    return !chosen.isEmpty() && chosen == grid.text(0);
+}
+
 void EditorPage::spbScClick() {
     if (spbSc->text() != kDelete) return;
     Query& grid = m_ctx.db.aquSb;
     const int s = scope();
+    // A textbook or lesson is deleted only when it is the one chosen in its list.
+    if (s != 2 && !listStandsOnGridRow()) return;
     const QString first = QStringLiteral("删除这条记录吗？ (") + EditKind + QStringLiteral("：") +
                           grid.text(1) + ")" + "\n\n" +
                           QStringLiteral("如果删除，请按《确定》；否则按《取消》。");

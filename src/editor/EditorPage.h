@@ -142,6 +142,8 @@ private:
     void assignBoxesToRow();
     bool addingOrModifying() const;
     void rereadGrid();
+    // Whether the chosen textbook (scope 0) or lesson (scope 1) is the grid's current row.
+    bool listStandsOnGridRow() const;
     int readingListHeight(int rows) const;
     bool picturePending() const;
     void leavePendingPicture();

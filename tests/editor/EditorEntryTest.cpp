@@ -619,3 +619,47 @@ TEST(EditorEntry, SortsChoosesInputMethodsAndFollowsTheArrowKeys) {
     EXPECT_EQ(lr->EditKind, "课本名");
     EXPECT_TRUE(e.messages().isEmpty());
 }
+
+TEST(EditorEntry, AFullTextbookTakesNoMoreLessonsAndANewEntryIsTheChosenOne) {
+    ActiveEditor e([](Connection& c) { addLesson(c, "yekt", "199", "第九十九课"); });
+    e.enterEditor();
+    chooseFromCombo(e.lr->cboKt, "1.一年级上");
+    e.clickScope(1);
+    click(e.lr->spbTj);
+    EXPECT_EQ(e.messages(), QStringList({"本课本已有99个课题，不能再添加课题！"}));
+    EXPECT_EQ(e.lr->spbTj->text(), "添加(&T)");
+    e.platform.dlg().clear();
+
+    // A textbook just added is the chosen one: modifying it changes its own entry, and deleting
+    // it takes that entry away.
+    e.clickScope(0);
+    click(e.lr->spbTj);
+    typeInto(e.lr->edtKm, "四年级");
+    click(e.lr->spbTj);
+    EXPECT_EQ(e.lr->cboKt->currentText(), "4.四年级");
+    click(e.lr->spbXg);
+    e.platform.dlg().clear();
+    e.lr->edtKm->setText("四年级上");
+    click(e.lr->spbXg);
+    EXPECT_EQ(itemTexts(e.lr->cboKt),
+              QStringList({"1.一年级上", "2.二年级\"下'册\\", "3.三年级", "4.四年级上"}));
+    EXPECT_EQ(rows(*e.db(), "SELECT 课本名称 FROM yekb WHERE 课本号 = '4'"), QStringList({"四年级上"}));
+    EXPECT_EQ(e.lr->cboKt->currentText(), "4.四年级上");
+    EXPECT_FALSE(e.lr->spbSc->isEnabled());
+    chooseFromCombo(e.lr->cboKt, "4.四年级上");
+    e.platform.dlg().clear();
+    e.platform.dlg().answer(MsgResult::Ok);
+    e.platform.dlg().answer(MsgResult::Yes);
+    click(e.lr->spbSc);
+    EXPECT_EQ(e.messages().size(), 2);
+    EXPECT_EQ(itemTexts(e.lr->cboKt), QStringList({"1.一年级上", "2.二年级\"下'册\\", "3.三年级"}));
+    EXPECT_EQ(rows(*e.db(), "SELECT count(*) FROM yekb"), QStringList({"3"}));
+    // With nothing chosen, 删除 deletes nothing.
+    e.platform.dlg().clear();
+    click(e.lr->spbTj);
+    click(e.lr->spbXg);
+    EXPECT_TRUE(e.lr->spbSc->isEnabled());
+    click(e.lr->spbSc);
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_EQ(rows(*e.db(), "SELECT count(*) FROM yekb"), QStringList({"3"}));
+}
