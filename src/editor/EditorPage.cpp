@@ -531,8 +531,6 @@ void EditorPage::assignBoxesToRow() {
     }
 }
 
-bool EditorPage::addingOrModifying() const { return spbTj->text() != kAdd && spbXg->text() != kModify; }
-
 bool EditorPage::picturePending() const { return spbDy->text() == kStorePicture; }
 
 void EditorPage::leavePendingPicture() {

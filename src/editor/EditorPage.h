@@ -140,7 +140,6 @@ private:
     void loadBoxesFromRow();
     // The four boxes into the current or new row of the grid's record set (not posted).
     void assignBoxesToRow();
-    bool addingOrModifying() const;
     void rereadGrid();
     // Whether the chosen textbook (scope 0) or lesson (scope 1) is the grid's current row.
     bool listStandsOnGridRow() const;
