@@ -25,3 +25,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_practice_shots" "$build/kovu
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_selection_shots" "$build/kovu.mdb" "$out"
 # The help panel and the start-shortcut panel.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_tools_shots" "$build/kovu.mdb" "$out"
+# The editor while content is entered.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_editor_shots" "$build/kovu.mdb" "$out"

@@ -43,7 +43,7 @@ QSize jpegSize(const QByteArray& bytes) {
     return {w, h};
 }
 
-QImage decodeJpeg(const QByteArray& bytes) {
+QImage decodeJpeg(const QByteArray& bytes, bool strict) {
     if (bytes.isEmpty()) fail(QStringLiteral("图片数据不存在！"));
     TjHandle tj(tjInitDecompress());
     int w = 0, h = 0, sub = 0, cs = 0;
@@ -57,7 +57,7 @@ QImage decodeJpeg(const QByteArray& bytes) {
     if (tjDecompress2(tj.h, data, size, img.bits(), w, static_cast<int>(img.bytesPerLine()), h, TJPF_RGB,
                       TJFLAG_ACCURATEDCT) != 0) {
         // Warnings (a truncated tail) still give a picture; errors do not.
-        if (tjGetErrorCode(tj.h) == TJERR_FATAL)
+        if (strict || tjGetErrorCode(tj.h) == TJERR_FATAL)
             fail(QStringLiteral("JPEG 图片数据不对：%1").arg(QString::fromUtf8(tjGetErrorStr2(tj.h))));
     }
     return img;

@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGridLayout>
 #include <QMouseEvent>
@@ -240,6 +241,23 @@ void setFontOf(QWidget* w, const QString& family, int pointSize, bool bold) {
     f.setPointSize(pointSize > 0 ? pointSize : 1);
     f.setBold(bold);
     w->setFont(f);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, int width, const QString& text) {
+    auto* l = makeControl<QLabel>(parent, name, left, top, width, 18);
+    l->setText(text);
+    return l;
+}
+
+WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+WaitCursor::WaitCursor(QWidget* w) : m_w(w) { m_w->setCursor(Qt::WaitCursor); }
+
+WaitCursor::~WaitCursor() {
+    if (m_w)
+        m_w->unsetCursor();
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 }  // namespace kovu

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QList>
 #include <QRadioButton>
 #include <QString>
@@ -159,6 +160,23 @@ private:
         QString text;
     };
     QList<Panel> m_panels;
+};
+
+// A label with its text, 18 pixels high.
+QLabel* makeLabel(QWidget* parent, const char* name, int left, int top, int width, const QString& text);
+
+// The wait cursor while a handler works, put back on every way out: over the whole application, or
+// over one widget (a button that works).
+class WaitCursor {
+public:
+    WaitCursor();
+    explicit WaitCursor(QWidget* w);
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    QWidget* m_w = nullptr;
 };
 
 // Fills a widget's background with a colour (panels and labels with a colour of their own).

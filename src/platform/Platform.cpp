@@ -1,5 +1,10 @@
 #include "platform/Platform.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,31 +20,88 @@ namespace kovu {
 
 namespace {
 
-// Input methods of the running ibus or fcitx5 daemon; no daemon means an empty list.
+// Input methods of the running fcitx5 daemon (the current group, over D-Bus) or else of ibus (its
+// command-line tool); no daemon means an empty list. The list is read once per run.
 class SystemInputMethods : public InputMethods {
 public:
     QStringList list() override {
         if (m_cached) return m_names;
         m_cached = true;
-        QProcess p;
-        p.start("ibus", {"list-engine", "--name-only"});
-        if (p.waitForFinished(2000) && p.exitCode() == 0) {
-            const QString out = QString::fromUtf8(p.readAllStandardOutput());
-            for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
-                const QString name = line.trimmed();
-                if (!name.isEmpty() && !name.startsWith("Can't")) m_names << name;
-            }
+        if (fcitxNames(&m_names)) {
+            m_kind = Kind::Fcitx;
+        } else if (ibusNames(&m_names)) {
+            m_kind = Kind::Ibus;
         }
         return m_names;
     }
     void activate(int index) override {
         const QStringList names = list();
         if (index < 0 || index >= names.size()) return;
-        QProcess::startDetached("ibus", {"engine", names.at(index)});
+        if (m_kind == Kind::Fcitx) {
+            QDBusInterface c(kFcitxService, kFcitxPath, kFcitxInterface, QDBusConnection::sessionBus());
+            c.call("SetCurrentIM", names.at(index));
+            c.call("Activate");
+        } else if (m_kind == Kind::Ibus) {
+            QProcess::startDetached("ibus", {"engine", names.at(index)});
+        }
+    }
+    void deactivate() override {
+        list();
+        if (m_kind == Kind::Fcitx) {
+            QDBusInterface c(kFcitxService, kFcitxPath, kFcitxInterface, QDBusConnection::sessionBus());
+            c.call("Deactivate");
+        }
+        // ibus has no switch-off command; the box itself refuses composed input.
     }
 
 private:
+    enum class Kind { None, Fcitx, Ibus };
+    static constexpr const char* kFcitxService = "org.fcitx.Fcitx5";
+    static constexpr const char* kFcitxPath = "/controller";
+    static constexpr const char* kFcitxInterface = "org.fcitx.Fcitx.Controller1";
+
+    static bool fcitxNames(QStringList* names) {
+        // Without a session bus address Qt would try to launch one; no bus means no fcitx5.
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return false;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kFcitxService))
+            return false;
+        QDBusInterface c(kFcitxService, kFcitxPath, kFcitxInterface, bus);
+        const QDBusMessage group = c.call("CurrentInputMethodGroup");
+        if (group.type() != QDBusMessage::ReplyMessage || group.arguments().isEmpty()) return false;
+        const QDBusMessage info = c.call("InputMethodGroupInfo", group.arguments().at(0).toString());
+        if (info.type() != QDBusMessage::ReplyMessage || info.arguments().size() < 2) return false;
+        // (default layout, [(input method, layout)])
+        const QDBusArgument items = info.arguments().at(1).value<QDBusArgument>();
+        items.beginArray();
+        while (!items.atEnd()) {
+            QString im, layout;
+            items.beginStructure();
+            items >> im >> layout;
+            items.endStructure();
+            if (!im.isEmpty()) *names << im;
+        }
+        items.endArray();
+        return true;
+    }
+
+    static bool ibusNames(QStringList* names) {
+        QProcess p;
+        p.start("ibus", {"list-engine", "--name-only"});
+        if (!p.waitForFinished(2000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+            return false;
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        // Without a daemon the tool says so and still exits 0.
+        if (out.startsWith("Can't")) return false;
+        for (const QString& line : out.split('\n', Qt::SkipEmptyParts)) {
+            const QString name = line.trimmed();
+            if (!name.isEmpty()) *names << name;
+        }
+        return true;
+    }
+
     bool m_cached = false;
+    Kind m_kind = Kind::None;
     QStringList m_names;
 };
 

@@ -39,12 +39,16 @@ std::unique_ptr<Shortcuts> makeSystemShortcuts();
 QString desktopEntryText(const QString& name, const QString& target, const QString& workingFolder,
                          const QString& iconPath);
 
-// The installed input methods and switching to one for an edit box.
+// The installed input methods and switching to one for an edit box: the engines of a running fcitx5
+// or ibus daemon, in the order it reports them; none without a daemon.
 class InputMethods {
 public:
     virtual ~InputMethods() = default;
     virtual QStringList list() = 0;
+    // Opens the input method at index of list(); an index outside the list opens none.
     virtual void activate(int index) = 0;
+    // Closes the input method, for boxes that take letters and digits only.
+    virtual void deactivate() = 0;
 };
 
 // What the original program asked of the operating system. The real one answers from Qt and the

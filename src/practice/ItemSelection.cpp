@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSignalBlocker>
 
+#include "data/ContentLists.h"
 #include "data/Numbering.h"
 #include "data/Settings.h"
 #include "platform/Controls.h"
@@ -35,16 +36,6 @@ QListWidgetItem* copyEntry(const QListWidgetItem* from) {
     item->setData(Qt::UserRole, from->data(Qt::UserRole));
     return item;
 }
-
-// The hourglass on a button while it works, put back on every way out.
-class WaitCursor {
-public:
-    explicit WaitCursor(QWidget* w) : m_w(w) { m_w->setCursor(Qt::WaitCursor); }
-    ~WaitCursor() { m_w->unsetCursor(); }
-
-private:
-    QWidget* m_w;
-};
 
 // Two columns, filled top to bottom and then the second column, as the list boxes were designed.
 QListWidget* makeTwoColumnList(QWidget* parent, const char* name, int left, int top, int width, int height) {
@@ -128,9 +119,9 @@ ItemSelection::ItemSelection(FormContext& ctx, ConditionsPanel* panel, QWidget* 
 }
 
 bool ItemSelection::isPinyin() const { return m_ctx.state.PracticeKind != QStringLiteral("英语"); }
-QString ItemSelection::textbookTable() const { return isPinyin() ? "yekb" : "yykb"; }
-QString ItemSelection::lessonTable() const { return isPinyin() ? "yekt" : "yykt"; }
-QString ItemSelection::itemTable() const { return isPinyin() ? "yepy" : "yydc"; }
+QString ItemSelection::textbookTable() const { return contentTables(isPinyin()).textbook; }
+QString ItemSelection::lessonTable() const { return contentTables(isPinyin()).lesson; }
+QString ItemSelection::itemTable() const { return contentTables(isPinyin()).item; }
 QString ItemSelection::keyField() const { return isPinyin() ? "文字" : "英语"; }
 
 QString ItemSelection::currentLesson() const {
@@ -191,10 +182,7 @@ void ItemSelection::OpenSelection() {
     lstXz->clear();
     // 4. Textbooks in table order.
     cboKb->clear();
-    q.setSql("SELECT * FROM " + textbookTable());
-    q.open();
-    for (q.first(); !q.eof(); q.next()) cboKb->addItem(textbookEntry(q.text("课本号"), q.text("课本名称")));
-    q.close();
+    cboKb->addItems(textbookEntries(q, textbookTable()));
     // 5. The stored positions (1-based), read apart from the lists' record set.
     Query& settings = m_ctx.db.aquCx;
     openSettingsRow(settings);
@@ -208,14 +196,8 @@ void ItemSelection::OpenSelection() {
     cboKb->setCurrentIndex(book >= 1 && book <= cboKb->count() ? book - 1 : -1);
     // 6. The lessons of the chosen textbook, in table order.
     cboK1->clear();
-    if (cboKb->currentIndex() >= 0) {
-        const QString d = textbookOfEntry(cboKb->currentText());
-        q.setSql("SELECT * FROM " + lessonTable());
-        q.open();
-        for (q.first(); !q.eof(); q.next())
-            if (textbookOf(q.text("编号")) == d) cboK1->addItem(lessonEntry(q.text("编号"), q.text("课题")));
-        q.close();
-    }
+    if (cboKb->currentIndex() >= 0)
+        cboK1->addItems(lessonEntries(q, lessonTable(), textbookOfEntry(cboKb->currentText())));
     cboK1->setCurrentIndex(lesson >= 1 && lesson <= cboK1->count() ? lesson - 1 : -1);
     // 7. The pinyin settings; the English screen keeps chkPx as it is.
     if (pinyin) {
@@ -265,12 +247,8 @@ void ItemSelection::cboKbClick() {
     m_panel->bitQd->setEnabled(false);
     const int i = cboKb->currentIndex();
     const QString d = i < 0 ? QString() : textbookOfEntry(cboKb->itemText(i));
-    Query& q = m_ctx.db.aquSb;
-    q.setSql("SELECT * FROM " + lessonTable() + " WHERE " + kTextbookMemberSql, {d});
-    q.open();
     cboK1->clear();
-    for (q.first(); !q.eof(); q.next()) cboK1->addItem(lessonEntry(q.text("编号"), q.text("课题")));
-    q.close();
+    cboK1->addItems(lessonEntries(m_ctx.db.aquSb, lessonTable(), d));
     // No lesson is chosen; the left-hand list keeps its entries until one is.
     cboK1->setCurrentIndex(-1);
 }

@@ -60,8 +60,10 @@ class FakeInputMethods : public InputMethods {
 public:
     QStringList list() override { return names; }
     void activate(int index) override { activated.push_back(index); }
+    void deactivate() override { ++deactivated; }
     QStringList names;
     std::vector<int> activated;
+    int deactivated = 0;
 };
 
 // Launchers as small files under root/<place>; the real ones are tested with XDG folders of a test.

@@ -6,11 +6,6 @@
 
 #include "TestSupport.h"
 
-// Readable QString values in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace kovu::test {
 
 // Makes a folder unchangeable (no entry can be added, removed or renamed) while it lives: root
