@@ -21,6 +21,10 @@
 namespace {
 
 using namespace kovu;
+using shots::choose;
+using shots::clickEntry;
+using shots::clickGridRow;
+using shots::clickScope;
 using shots::save;
 using shots::settle;
 
@@ -30,29 +34,6 @@ public:
     QString file;
     QString openFile(const QString&, const QString&, const QString&) override { return file; }
 };
-
-void choose(QComboBox* box, int i) {
-    box->setCurrentIndex(i);
-    Q_EMIT box->activated(i);
-}
-
-void clickEntry(QListWidget* list, int row) {
-    QListWidgetItem* item = list->item(row);
-    if (!item) return;
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-}
-
-void clickScope(EditorPage* lr, int i) {
-    QRadioButton* b = lr->rgpFw->button(i);
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-}
-
-void clickGridRow(EditorPage* lr, int row) {
-    const QModelIndex idx = lr->dbgKb->model()->index(row, 1);
-    lr->dbgKb->scrollTo(idx);
-    QTest::mouseClick(lr->dbgKb->viewport(), Qt::LeftButton, {}, lr->dbgKb->visualRect(idx).center());
-}
 
 QVariant scalar(const QString& db, const QString& sql) {
     Connection c;

@@ -3,8 +3,10 @@
 // What the screenshot tools share: starting the application as the program does, a working copy
 // of the delivered database in a temporary folder, and grabbing a widget once the screen settled.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -12,9 +14,34 @@
 
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
+#include "editor/EditorPage.h"
 #include "platform/Fonts.h"
 
 namespace kovu::shots {
+
+// A choice from a combo box's list, as the user makes it.
+inline void choose(QComboBox* box, int i) {
+    box->setCurrentIndex(i);
+    Q_EMIT box->activated(i);
+}
+
+inline void clickEntry(QListWidget* list, int row) {
+    QListWidgetItem* item = list->item(row);
+    if (!item) return;
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+inline void clickScope(EditorPage* lr, int i) {
+    QRadioButton* b = lr->rgpFw->button(i);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+inline void clickGridRow(EditorPage* lr, int row) {
+    const QModelIndex idx = lr->dbgKb->model()->index(row, 1);
+    lr->dbgKb->scrollTo(idx);
+    QTest::mouseClick(lr->dbgKb->viewport(), Qt::LeftButton, {}, lr->dbgKb->visualRect(idx).center());
+}
 
 inline void settle() {
     for (int i = 0; i < 5; ++i) {

@@ -13,14 +13,6 @@
 
 namespace kovu {
 
-namespace {
-
-const QColor kLime(0, 255, 0);
-const QColor kAqua(0, 255, 255);
-const QColor kYellow(255, 255, 0);
-
-}  // namespace
-
 void ArithmeticExercise::storeSessionStart(bool) {
     const ArithmeticChoices* panSs = m_frame.conditions().panSs;
     storeSettings(m_frame.context().db.aquFz, {{"算术类型", panSs->rgp1->itemIndex()},
@@ -50,12 +42,12 @@ void ArithmeticExercise::start(bool test) {
     if (test) {
         f.lblLc->setText(QStringLiteral("算术练习成绩"));
         NewTestQuestion();
-        f.setVerdict(QStringLiteral("开始计算"), kLime);
+        f.setVerdict(QStringLiteral("开始计算"), captions::kAskColour);
     } else {
         f.lbl1->hide();
         f.lbl2->hide();
         f.lbl3->hide();
-        f.setVerdict(QStringLiteral("算术复习"), kLime);
+        f.setVerdict(QStringLiteral("算术复习"), captions::kAskColour);
         m_arith.MnemonicIndex = 0;
         NextReviewQuestion();
     }
@@ -213,7 +205,7 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
         NewTestQuestion();
         f.edtJg->setFocus();
         f.imgDh->hide();
-        f.setVerdict(QStringLiteral("开始计算"), kLime);
+        f.setVerdict(QStringLiteral("开始计算"), captions::kAskColour);
         f.showScreenPicture(f.imgTx, "ss");
         f.butKs->setText(captions::kConfirm);
         f.butKs->setEnabled(false);
@@ -256,14 +248,14 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
 
     // 7.-9. The verdict.
     if (right) {
-        f.setVerdict(QStringLiteral("算对了！"), kAqua);
+        f.setVerdict(QStringLiteral("算对了！"), captions::kRightColour);
         f.showScore("100", true);
         f.showScreenPicture(f.imgTx, "zq");
         f.butKs->setText(captions::kNextSum);
         f.showScreenPicture(f.imgDh, "dh");
     } else {
         f.HideCountPictures();
-        f.setVerdict(QStringLiteral("算错了！"), kYellow);
+        f.setVerdict(QStringLiteral("算错了！"), captions::kWrongColour);
         f.lblYd->setText(QStringLiteral("应 = ") + QString::number(m_arith.CorrectResult));
         f.lblYd->show();
         f.showScore("0", false);

@@ -32,22 +32,12 @@ void EnglishExercise::showQuestionRow() {
 }
 
 bool EnglishExercise::isRightAnswer(const QString& typed) {
-    Query& q = m_frame.context().db.aquCx;
-    q.setSql("SELECT * FROM yydc WHERE (汉语 = ?) And (英语 = ?)", {m_frame.lblSs->text(), typed});
-    q.open();
-    const bool found = !q.eof();
-    q.close();
-    return found;
+    return !lookUp("SELECT * FROM yydc WHERE (汉语 = ?) And (英语 = ?)", {m_frame.lblSs->text(), typed}, 1)
+                .isEmpty();
 }
 
 QStringList EnglishExercise::rightAnswers() {
-    Query& q = m_frame.context().db.aquCx;
-    q.setSql("SELECT * FROM yydc WHERE 汉语 = ?", {m_frame.lblSs->text()});
-    q.open();
-    QStringList out;
-    for (; !q.eof(); q.next()) out << q.text(1);
-    q.close();
-    return out;
+    return lookUp("SELECT * FROM yydc WHERE 汉语 = ?", {m_frame.lblSs->text()}, 1);
 }
 
 }  // namespace kovu

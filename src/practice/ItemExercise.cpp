@@ -11,15 +11,17 @@
 
 namespace kovu {
 
-namespace {
-
-const QColor kLime(0, 255, 0);
-const QColor kAqua(0, 255, 255);
-const QColor kYellow(255, 255, 0);
-
-}  // namespace
-
 Query& ItemExercise::rows() { return m_frame.context().db.aquSb; }
+
+QStringList ItemExercise::lookUp(const QString& sql, const QVariantList& binds, int field) {
+    Query& q = m_frame.context().db.aquCx;
+    q.setSql(sql, binds);
+    q.open();
+    QStringList out;
+    for (; !q.eof(); q.next()) out << q.text(field);
+    q.close();
+    return out;
+}
 
 bool ItemExercise::checkConditions(bool) { return true; }
 
@@ -39,10 +41,10 @@ void ItemExercise::start(bool test) {
     if (test) {
         NewQuestion();
         f.lblLc->setText(scoreTitle());
-        f.setVerdict(askCaption(), kLime);
+        f.setVerdict(askCaption(), captions::kAskColour);
         f.lblYd->hide();
     } else {
-        f.setVerdict(reviewCaption(), kLime);
+        f.setVerdict(reviewCaption(), captions::kAskColour);
         NextReviewItem(false);
     }
 }
@@ -92,7 +94,7 @@ void ItemExercise::CheckAnswer() {
         NewQuestion();
         f.edtJg->setFocus();
         f.imgDh->hide();
-        f.setVerdict(askCaption(), kLime);
+        f.setVerdict(askCaption(), captions::kAskColour);
         prepareNextQuestion();
         f.butKs->setText(captions::kConfirm);
         f.butKs->setEnabled(false);
@@ -112,14 +114,14 @@ void ItemExercise::CheckAnswer() {
     f.lblTh->setText(QStringLiteral("第%1次").arg(answeredBefore + 1));
     bool toneStep = false;
     if (right) {
-        f.setVerdict(rightCaption(), kAqua);
+        f.setVerdict(rightCaption(), captions::kRightColour);
         f.showScore(QStringLiteral("100"), true);
         f.showScreenPicture(f.imgTx, "zq");
         f.butKs->setText(captions::kNextItem);
         f.showScreenPicture(f.imgDh, "dh");
         toneStep = afterRightAnswer();
     } else {
-        f.setVerdict(QStringLiteral("拼错了！"), kYellow);
+        f.setVerdict(QStringLiteral("拼错了！"), captions::kWrongColour);
         f.lblYd->move(st.LayoutWidth * 100 / 444, f.lblYd->y());
         f.lblYd->setText(QStringLiteral("应 = ") + alternatives);
         f.lblYd->show();

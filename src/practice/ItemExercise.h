@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include "practice/Exercise.h"
 
@@ -57,6 +58,8 @@ protected:
     virtual bool afterRightAnswer() { return false; }
     // What the next question shows beside the question itself.
     virtual void prepareNextQuestion() {}
+    // A look-up on the scratch query: one field of every row it finds, in row order.
+    QStringList lookUp(const QString& sql, const QVariantList& binds, int field);
 
     PracticePanel& m_frame;
 };

@@ -10,15 +10,6 @@
 
 namespace kovu {
 
-namespace {
-
-const QColor kAqua(0, 255, 255);
-const QColor kYellow(255, 255, 0);
-const QString kToneRight = QStringLiteral("声调对！");
-const QString kToneWrong = QStringLiteral("声调错！");
-
-}  // namespace
-
 bool PinyinExercise::checkConditions(bool test) {
     if (!test) return true;
     const QString text = m_frame.conditions().toneDeductionText();
@@ -73,23 +64,11 @@ bool PinyinExercise::isRightAnswer(const QString& typed) {
 }
 
 QStringList PinyinExercise::tonesOf(const QString& character, const QString& pinyin) {
-    Query& q = m_frame.context().db.aquCx;
-    q.setSql("SELECT * FROM yepy WHERE (文字 = ?) And (拼音 = ?)", {character, pinyin});
-    q.open();
-    QStringList out;
-    for (; !q.eof(); q.next()) out << q.text(3);
-    q.close();
-    return out;
+    return lookUp("SELECT * FROM yepy WHERE (文字 = ?) And (拼音 = ?)", {character, pinyin}, 3);
 }
 
 QStringList PinyinExercise::rightAnswers() {
-    Query& q = m_frame.context().db.aquCx;
-    q.setSql("SELECT * FROM yepy WHERE 文字 = ?", {m_frame.lblSs->text()});
-    q.open();
-    QStringList out;
-    for (; !q.eof(); q.next()) out << q.text(2);
-    q.close();
-    return out;
+    return lookUp("SELECT * FROM yepy WHERE 文字 = ?", {m_frame.lblSs->text()}, 2);
 }
 
 bool PinyinExercise::afterRightAnswer() {
@@ -110,7 +89,7 @@ void PinyinExercise::CheckToneAnswer() {
     const QString tone = f.edtYd->text();
     if (tone.isEmpty()) return;
     // 2. This question's tone is judged: the next character.
-    if (f.lblJg->text() == kToneRight || f.lblJg->text() == kToneWrong) {
+    if (f.lblJg->text() == captions::kToneRight || f.lblJg->text() == captions::kToneWrong) {
         f.edtJg->setFocus();
         CheckPinyinAnswer();
         return;
@@ -123,11 +102,11 @@ void PinyinExercise::CheckToneAnswer() {
     const bool right = tones.contains(tone);
     f.RecordScore(kindLetter(), itemRecordText(character, tone), right ? 0 : -m_toneDeduction, false);
     if (right) {
-        f.setVerdict(kToneRight, kAqua);
+        f.setVerdict(captions::kToneRight, captions::kRightColour);
         f.showScore(QStringLiteral("0"), true);
         f.showScreenPicture(f.imgTx, "zq");
     } else {
-        f.setVerdict(kToneWrong, kYellow);
+        f.setVerdict(captions::kToneWrong, captions::kWrongColour);
         f.lblYd->move(f.context().state.LayoutWidth * 100 / 233, f.lblYd->y());
         f.lblYd->setText(QStringLiteral("应 = ") + joinAlternatives(tones));
         f.lblYd->show();
