@@ -1,8 +1,8 @@
-# Kovu: make run | make test | make bench
+# Kovu: make run | make test | make bench | make fuzz
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench screenshots clean
+.PHONY: all setup configure build run test bench screenshots fuzz clean
 
 all: build
 
@@ -27,5 +27,18 @@ bench: build
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
 
+# The picture fuzzers (clang, libFuzzer, address and undefined-behaviour sanitizers), each for
+# FUZZ_SECONDS; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 30
+fuzz: setup
+	@cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in picture_file crop_rules; do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings/$$t; \
+	  $(FUZZ_BUILD)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=20 -rss_limit_mb=3072 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t/ $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

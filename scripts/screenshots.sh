@@ -27,3 +27,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_selection_shots" "$build/kov
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_tools_shots" "$build/kovu.mdb" "$out"
 # The editor while content is entered.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_editor_shots" "$build/kovu.mdb" "$out"
+# The picture page and the crop panel.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_picture_shots" "$build/kovu.mdb" "$out"

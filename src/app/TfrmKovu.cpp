@@ -83,6 +83,8 @@ void TfrmKovu::buildMainScreen() {
     pagSz->hide();
     connect(pagSz, &QTabWidget::currentChanged, this,
             guarded([this](int index) { tasLr->pagSzChange(pagSz->widget(index)); }));
+    connect(pagSz, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { tasTp->pagSzChange(pagSz->widget(index)); }));
     panBz = new HelpPanel(m_ctx, this);
     pan1 = new PracticePanel(m_ctx, this);
     pan1->attachConditions(panTj);
@@ -93,6 +95,7 @@ void TfrmKovu::buildMainScreen() {
     connect(tasTp->spbKj, &QPushButton::clicked, this, guarded([this] { m_startShortcuts->spbKjClick(); }));
     connect(panZc->rgpKj, &TRadioGroup::clicked, this, guarded([this] { m_startShortcuts->rgpKjClick(); }));
     panZc->shortcutAction = [this](const QString& caption) { m_startShortcuts->confirmPanelAction(caption); };
+    tasTp->attachConfirmPanel(panZc);
 
     sta1 = new TStatusBar(this);
     sta1->setObjectName("sta1");
@@ -340,6 +343,8 @@ void TfrmKovu::imgSzClick() {
     pagSz->setCurrentWidget(tasTp);
     setStatusText(1, QStringLiteral(" 屏幕图片设置及压缩数据库"));
     m_startShortcuts->UpdateShortcutCaption();
+    // The choices, the preview and choice 1.
+    tasTp->OpenPicturePage();
 }
 
 void TfrmKovu::imgBzClick() {

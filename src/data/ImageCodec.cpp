@@ -3,7 +3,7 @@
 #include <turbojpeg.h>
 
 #include <QBuffer>
-#include <cstring>
+#include <cstdlib>
 
 #include "platform/Errors.h"
 
@@ -26,9 +26,14 @@ void checkSize(qint64 w, qint64 h, const char* kind) {
 }
 
 qint32 le32(const QByteArray& b, int at) {
-    qint32 v;
-    std::memcpy(&v, b.constData() + at, 4);
-    return v;
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b.at(at + i));
+    return static_cast<qint32>(v);
+}
+
+quint16 le16(const QByteArray& b, int at) {
+    return static_cast<quint16>(static_cast<unsigned char>(b.at(at)) |
+                                (static_cast<unsigned char>(b.at(at + 1)) << 8));
 }
 
 }  // namespace
@@ -81,8 +86,32 @@ QByteArray encodeJpeg(const QImage& image, int quality) {
 
 QImage decodeBitmap(const QByteArray& bytes) {
     if (bytes.isEmpty()) fail(QStringLiteral("图片数据不存在！"));
-    if (bytes.size() < 26 || bytes.at(0) != 'B' || bytes.at(1) != 'M') fail(QStringLiteral("位图数据不对。"));
-    checkSize(le32(bytes, 18), std::abs(static_cast<qint64>(le32(bytes, 22))), "位");
+    const QString bad = QStringLiteral("位图数据不对。");
+    if (bytes.size() < 26 || bytes.at(0) != 'B' || bytes.at(1) != 'M') fail(bad);
+    const qint64 headerSize = static_cast<quint32>(le32(bytes, 14));
+    qint64 w = 0, h = 0, bpp = 0, compression = 0;
+    if (headerSize == 12) {
+        // The old OS/2 header: 16-bit width and height.
+        w = le16(bytes, 18);
+        h = le16(bytes, 20);
+        bpp = le16(bytes, 24);
+    } else if (headerSize >= 40 && headerSize <= 124 && bytes.size() >= 14 + 40) {
+        w = le32(bytes, 18);
+        h = std::abs(static_cast<qint64>(le32(bytes, 22)));
+        bpp = le16(bytes, 28);
+        compression = static_cast<quint32>(le32(bytes, 30));
+    } else {
+        fail(bad);
+    }
+    checkSize(w, h, "位");
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) fail(bad);
+    if (compression == 0 || compression == 3) {
+        // Uncompressed rows, each padded to four bytes: the file must hold all of them.
+        const qint64 offset = static_cast<quint32>(le32(bytes, 10));
+        const qint64 stride = (w * bpp + 31) / 32 * 4;
+        if (offset < 14 + headerSize || offset > bytes.size() || stride * h > bytes.size() - offset)
+            fail(bad);
+    }
     QImage img;
     if (!img.loadFromData(bytes, "BMP")) fail(QStringLiteral("位图数据不对。"));
     return img;

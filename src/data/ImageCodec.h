@@ -16,7 +16,8 @@ QImage decodeJpeg(const QByteArray& bytes, bool strict = false);
 QSize jpegSize(const QByteArray& bytes);
 QByteArray encodeJpeg(const QImage& image, int quality = 90);
 
-// Windows bitmaps through QImage, with the same size limit.
+// Windows bitmaps through QImage, with the same size limit. The header is checked first: its kind,
+// the declared size and depth, and that an uncompressed bitmap holds all the rows it declares.
 QImage decodeBitmap(const QByteArray& bytes);
 QByteArray encodeBitmap(const QImage& image);
 

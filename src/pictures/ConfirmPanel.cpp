@@ -48,6 +48,13 @@ ConfirmPanel::ConfirmPanel(FormContext& ctx, QWidget* parent) : QFrame(parent), 
     setTextColor(spbKs, Qt::red);
     setTextColor(spbZb, QColor(0, 128, 128));
     setTextColor(spbQz, Qt::blue);
+    // A disabled button must look disabled, whatever its colour.
+    for (QPushButton* b : {spbKs, spbZb, spbQz}) {
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::Disabled, QPalette::ButtonText,
+                     palette().color(QPalette::Disabled, QPalette::ButtonText));
+        b->setPalette(pal);
+    }
 
     connect(spbKs, &QPushButton::clicked, this, guarded([this] { spbKsClick(); }));
     connect(spbZb, &QPushButton::clicked, this, guarded([this] { spbZbClick(); }));

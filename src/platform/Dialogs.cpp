@@ -62,4 +62,16 @@ QString QtDialogs::saveFile(const QString& title, const QString& filter, const Q
     return QFileDialog::getSaveFileName(m_parent, title, start, filter);
 }
 
+QString QtDialogs::saveFileFiltered(const QString& title, const QString& filter, const QString& folder,
+                                    int* filterIndex) {
+    QString selected;
+    const QString name = QFileDialog::getSaveFileName(m_parent, title, folder, filter, &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (filterIndex) {
+        const int i = filter.split(QStringLiteral(";;")).indexOf(selected);
+        *filterIndex = i < 0 ? 1 : i + 1;
+    }
+    return name;
+}
+
 }  // namespace kovu

@@ -21,6 +21,13 @@ public:
     virtual QString openFile(const QString& title, const QString& filter, const QString& folder) = 0;
     virtual QString saveFile(const QString& title, const QString& filter, const QString& folder,
                              const QString& suggestedName) = 0;
+    // A save dialog that also tells which filter (1-based) the user chose and, unlike saveFile,
+    // asks nothing before an existing file is overwritten.
+    virtual QString saveFileFiltered(const QString& title, const QString& filter, const QString& folder,
+                                     int* filterIndex) {
+        if (filterIndex) *filterIndex = 1;
+        return saveFile(title, filter, folder, QString());
+    }
 };
 
 // The real dialogs: QMessageBox and QFileDialog with the program's titles, texts, icons and buttons.
@@ -32,6 +39,8 @@ public:
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& folder,
                      const QString& suggestedName) override;
+    QString saveFileFiltered(const QString& title, const QString& filter, const QString& folder,
+                             int* filterIndex) override;
 
 private:
     QWidget* m_parent;

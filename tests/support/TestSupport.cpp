@@ -31,7 +31,8 @@ MsgResult ScriptedDialogs::message(const QString& title, const QString& text, Ms
     return r;
 }
 
-QString ScriptedDialogs::openFile(const QString&, const QString&, const QString&) {
+QString ScriptedDialogs::openFile(const QString& title, const QString& filter, const QString&) {
+    if (!title.isEmpty() || !filter.isEmpty()) fileDialogs << title + "|" + filter;
     if (files.empty()) return {};
     const QString f = files.front();
     files.pop_front();
@@ -39,6 +40,18 @@ QString ScriptedDialogs::openFile(const QString&, const QString&, const QString&
 }
 
 QString ScriptedDialogs::saveFile(const QString&, const QString&, const QString&, const QString&) {
+    return openFile({}, {}, {});
+}
+
+QString ScriptedDialogs::saveFileFiltered(const QString& title, const QString& filter, const QString&,
+                                          int* filterIndex) {
+    fileDialogs << title + "|" + filter;
+    int f = 1;
+    if (!filters.empty()) {
+        f = filters.front();
+        filters.pop_front();
+    }
+    if (filterIndex) *filterIndex = f;
     return openFile({}, {}, {});
 }
 

@@ -44,9 +44,13 @@ public:
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& folder,
                      const QString& suggestedName) override;
+    // Answers with the next chosen file and the next chosen filter (1 when none is scripted).
+    QString saveFileFiltered(const QString& title, const QString& filter, const QString& folder,
+                             int* filterIndex) override;
 
     void answer(MsgResult r) { answers.push_back(r); }
     void chooseFile(const QString& path) { files.push_back(path); }
+    void chooseFilter(int index) { filters.push_back(index); }
     // Texts of all messages so far.
     QStringList texts() const;
     void clear() { log.clear(); }
@@ -54,6 +58,9 @@ public:
     std::vector<LoggedMessage> log;
     std::deque<MsgResult> answers;
     std::deque<QString> files;
+    std::deque<int> filters;
+    // Titles and filters of the file dialogs shown so far.
+    QStringList fileDialogs;
 };
 
 class FakeInputMethods : public InputMethods {
