@@ -41,6 +41,12 @@ public:
     std::deque<QString> files;
 };
 
+// A fixed clock, so retaking the pictures changes only what changed on screen.
+class ShotPlatform : public Platform {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)); }
+};
+
 // A small landscape: sky, sun, hills and a house.
 QImage drawPhoto(int w, int h) {
     QImage img(w, h, QImage::Format_RGB888);
@@ -87,12 +93,15 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString out = shots::prepare(argc, argv, "kovu_picture_shots", dir, "UPDATE yesz SET 课本号 = 1");
     if (out.isEmpty()) return 1;
-    const QString wide = dir.filePath("全家福 2024.jpg");
-    const QString photo = dir.filePath("family.jpg");
+    // A folder of a stable name, so the title of the crop panel reads the same at every retake.
+    const QString photos = QDir::tempPath() + QStringLiteral("/我的照片");
+    QDir().mkpath(photos);
+    const QString wide = photos + QStringLiteral("/全家福 2024.jpg");
+    const QString photo = photos + QStringLiteral("/公园.jpg");
     drawPhoto(800, 450).save(wide, "JPG", 90);
     drawPhoto(640, 480).save(photo, "JPG", 90);
 
-    Platform platform;
+    ShotPlatform platform;
     auto dialogs = std::make_unique<ShotDialogs>();
     ShotDialogs* dlg = dialogs.get();
     platform.setDialogs(std::move(dialogs));
@@ -133,5 +142,6 @@ int main(int argc, char** argv) {
     QTest::mouseMove(tp->imgZp, QPoint(240, 150));
     settle();
     ok &= save(&form, out + "/pictures-crop-drag.png");
+    QDir(photos).removeRecursively();
     return ok ? 0 : 1;
 }

@@ -263,7 +263,8 @@ void PicturePage::storeWorkingPicture(char mode, int cutWidth) {
         q.updateCurrent({{QStringLiteral("图片"), jpeg}});
     }
 
-    imgZ1->setPicture(decodeJpeg(jpeg));
+    // The preview shows what was stored; the picture just encoded needs no decoding for that.
+    imgZ1->setPicture(picture);
     imgZ1->show();
     FitWorkingImage(static_cast<float>(required.width()) / static_cast<float>(required.height()));
     m_panel->hide();
