@@ -258,6 +258,10 @@ void PicturePage::cboZpClick() {
         lblGg->setText(promptFor(choiceName(cboZp->currentText())));
     }
     resetWorkingImage();
+    // The background takes no cut, also when a manual cut was left by closing the screen.
+    imgZp->setEnabled(false);
+    CropDragging = false;
+    shpXz->hide();
     spbDk->setText(kOpen);
     spbDk->setEnabled(true);
     if (q.isNull(1)) {

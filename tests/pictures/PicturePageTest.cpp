@@ -379,6 +379,18 @@ TEST(PicturePage, DraggedCuts) {
     p.click(zc->spbKs);
     EXPECT_EQ(p.screen("ss").size(), cut);
     EXPECT_TRUE(reddish(p.screen("ss").pixel(2, 2)));
+
+    // A manual cut left by closing the settings screen does not cut the background afterwards.
+    p.dlg().clear();
+    p.open(p.file("photo3.jpg", twoColours(600, 450, 20)));
+    p.click(zc->spbQz);
+    QTest::mouseClick(p.form->imgSz, Qt::LeftButton);
+    EXPECT_FALSE(zc->isVisible());
+    QTest::mouseClick(p.form->imgSz, Qt::LeftButton);
+    EXPECT_FALSE(tp->imgZp->isEnabled());
+    p.drag({10, 10}, {200, 150});
+    EXPECT_EQ(tp->imgZp->picture().size(), QSize(400, 300));
+    EXPECT_TRUE(p.messages().isEmpty());
 }
 
 TEST(PicturePage, BadFilesLeaveThePageAsItWas) {
