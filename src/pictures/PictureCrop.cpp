@@ -257,7 +257,7 @@ void PicturePage::storeWorkingPicture(char mode, int cutWidth) {
         q.post();
         m_row = q.recNo();
         endAddition();
-        dbgZp->setCurrentIndex(dbgZp->model()->index(q.recNo(), 0));
+        showGridRow(q.recNo());
     } else {
         if (q.recNo() < 0) fail(QStringLiteral("没有要保存图片的记录，图片没有保存。"));
         q.updateCurrent({{QStringLiteral("图片"), jpeg}});

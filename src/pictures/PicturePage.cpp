@@ -127,6 +127,12 @@ PicturePage::PicturePage(FormContext& ctx, QWidget* parent)
 
     connect(cboZp, &QComboBox::activated, this, guarded([this] { cboZpClick(); }));
     connect(dbgZp, &QTableView::clicked, this, guarded([this](const QModelIndex& i) { dbgZpCellClick(i); }));
+    // The keyboard and a drag over the rows move the grid's row too: the page follows it, so the
+    // row it shows is always the one a store writes.
+    connect(dbgZp->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            guarded([this](const QModelIndex& current, const QModelIndex&) {
+                if (!m_syncingGrid) dbgZpCellClick(current);
+            }));
     connect(spbDk, &QPushButton::clicked, this, guarded([this] { spbDkClick(); }));
     connect(spbCx, &QPushButton::clicked, this, guarded([this] { spbCxClick(); }));
     connect(spbTt, &QPushButton::clicked, this, guarded([this] { spbTtClick(); }));
@@ -211,8 +217,7 @@ void PicturePage::ensureAddressed() {
     addressChoice(n, row);
     // A new example row that was being entered is pending again, with what the boxes hold.
     if (n >= 8 && additionPending()) m_ctx.db.aquTp.append();
-    if (n >= 8 && m_ctx.db.aquTp.recNo() >= 0 && !additionPending())
-        dbgZp->setCurrentIndex(m_model->index(m_ctx.db.aquTp.recNo(), 0));
+    if (n >= 8 && m_ctx.db.aquTp.recNo() >= 0 && !additionPending()) showGridRow(m_ctx.db.aquTp.recNo());
 }
 
 void PicturePage::cboZpClick() {
@@ -242,7 +247,7 @@ void PicturePage::cboZpClick() {
         spbCx->setEnabled(true);
         spbCx->setText(kModify);
         lblGg->setText(promptFor(q.text(QStringLiteral("图名"))));
-        if (!q.isEmpty()) dbgZp->setCurrentIndex(m_model->index(0, 0));
+        if (!q.isEmpty()) showGridRow(0);
     } else {
         RequiredAspect = requiredAspect(n);
         addressChoice(n, 0);
@@ -272,6 +277,12 @@ void PicturePage::cboZpClick() {
         showPreview();
     }
     showSizeLabel();
+}
+
+void PicturePage::showGridRow(int row) {
+    m_syncingGrid = true;
+    dbgZp->setCurrentIndex(m_model->index(row, 0));
+    m_syncingGrid = false;
 }
 
 void PicturePage::showPreview() {
@@ -448,7 +459,7 @@ void PicturePage::spbTtClick() {
     q.post();
     m_row = q.recNo();
     endAddition();
-    dbgZp->setCurrentIndex(m_model->index(q.recNo(), 0));
+    showGridRow(q.recNo());
     m_ctx.platform.dialogs().message(
         QStringLiteral("录入图片"),
         QStringLiteral("图片尚没有录入，请在右边“打开”图片文件，\n\n再按“更换”按钮录入图片。"),
@@ -477,7 +488,7 @@ void PicturePage::spbStClick() {
         return;
     q.deleteRecord();
     m_row = q.recNo();
-    if (q.recNo() >= 0) dbgZp->setCurrentIndex(m_model->index(q.recNo(), 0));
+    if (q.recNo() >= 0) showGridRow(q.recNo());
 }
 
 void PicturePage::edtThChange() { spbTt->setEnabled(!edtTh->text().isEmpty() && !edtTm->text().isEmpty()); }

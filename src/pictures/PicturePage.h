@@ -128,6 +128,8 @@ private:
     bool addressed() const;
     void resetWorkingImage();
     void showPreview();
+    // Puts the grid's current row on row without running the row handler.
+    void showGridRow(int row);
     void showSizeLabel();
     QString promptFor(const QString& name) const;
     void setEditable(bool on);
@@ -148,6 +150,7 @@ private:
     bool m_opened = false;
     // The addressed row of aquTp, kept apart since other pages reopen the query.
     int m_row = -1;
+    bool m_syncingGrid = false;
 };
 
 }  // namespace kovu

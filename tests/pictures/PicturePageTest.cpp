@@ -158,6 +158,11 @@ TEST(PicturePage, OpensAtChoiceOneAndAddressesEveryChoice) {
     EXPECT_FLOAT_EQ(tp->RequiredAspect, 1.3333334f);
     EXPECT_EQ(tp->lblSk->text(), QStringLiteral("规格：120 * 90 宽高比：1.3333"));
     EXPECT_EQ(tp->lblGg->text(), QStringLiteral("请先打开要替换[星星]的图片"));
+    // Moving the grid's row by keyboard moves the addressed row with it.
+    QTest::keyClick(tp->dbgZp, Qt::Key_Up);
+    EXPECT_EQ(tp->edtTm->text(), QStringLiteral("苹果"));
+    EXPECT_EQ(p.form->db().aquTp.recNo(), 0);
+    EXPECT_EQ(tp->lblSk->text(), QStringLiteral("规格：30 * 30 宽高比：1.0000"));
 
     // Closing the settings screen closes the query; opening it again starts at choice 1.
     QTest::mouseClick(p.form->imgSz, Qt::LeftButton);
