@@ -286,9 +286,16 @@ TEST(PicturePage, OpenTakeAsIsCentredAndTopLeftCuts) {
     p.dlg().chooseFilter(2);
     p.click(tp->spbLc);
     EXPECT_EQ(QImage(p.folder.file("b.bmp"), "BMP").size(), QSize(400, 300));
-    // A cancelled dialog writes nothing.
+    // A cancelled dialog writes nothing; a folder that is not there gets a message.
     p.click(tp->spbLc);
     EXPECT_TRUE(p.messages().isEmpty());
+    p.dlg().chooseFile(p.folder.file("missing/c.jpg"));
+    p.click(tp->spbLc);
+    ASSERT_EQ(p.dlg().log.size(), 1u);
+    EXPECT_EQ(p.dlg().log[0].title, QStringLiteral("操作提示"));
+    EXPECT_TRUE(p.dlg().log[0].text.startsWith(QStringLiteral("图片文件“")));
+    EXPECT_FALSE(QFile::exists(p.folder.file("missing/c.jpg")));
+    p.dlg().clear();
 
     // 350 x 300 is too small for the required size: only the proportion can be kept.
     p.open(p.file("narrow.bmp", twoColours(350, 300, 20)));
