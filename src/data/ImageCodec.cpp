@@ -61,9 +61,12 @@ QImage decodeJpeg(const QByteArray& bytes, bool strict) {
     if (img.isNull()) fail(QStringLiteral("内存不足，JPEG 图片不能显示。"));
     if (tjDecompress2(tj.h, data, size, img.bits(), w, static_cast<int>(img.bytesPerLine()), h, TJPF_RGB,
                       TJFLAG_ACCURATEDCT) != 0) {
-        // Warnings (a truncated tail) still give a picture; errors do not.
-        if (strict || tjGetErrorCode(tj.h) == TJERR_FATAL)
-            fail(QStringLiteral("JPEG 图片数据不对：%1").arg(QString::fromUtf8(tjGetErrorStr2(tj.h))));
+        const QString why = QString::fromUtf8(tjGetErrorStr2(tj.h));
+        // Errors give no picture. Of the warnings, a stream that ends before its picture does (a
+        // truncated file) is refused when strict; small faults that leave the picture whole are not.
+        if (tjGetErrorCode(tj.h) == TJERR_FATAL) fail(QStringLiteral("JPEG 图片数据不对：%1").arg(why));
+        if (strict && why.contains(QLatin1String("premature end"), Qt::CaseInsensitive))
+            fail(QStringLiteral("JPEG 图片数据不完整：%1").arg(why));
     }
     return img;
 }

@@ -10,8 +10,9 @@ namespace kovu {
 inline constexpr qint64 kMaxPicturePixels = 50'000'000;
 
 // JPEG through libjpeg-turbo. decodeJpeg raises KovuError for bytes that are not a JPEG, a
-// picture that is too large, or a damaged stream. A stream that ends early still gives its picture
-// unless strict is set (a file about to be stored must be whole).
+// picture that is too large, or a damaged stream. A stream that ends before its picture does (a
+// truncated file) still gives a picture unless strict is set (a file about to be stored must be
+// whole); small faults that leave the picture whole are accepted either way.
 QImage decodeJpeg(const QByteArray& bytes, bool strict = false);
 QSize jpegSize(const QByteArray& bytes);
 QByteArray encodeJpeg(const QImage& image, int quality = 90);

@@ -158,6 +158,9 @@ TEST(PictureRules, BadFilesAreRefusedWithAMessage) {
     EXPECT_TRUE(refusal("just some text", "note.bmp").contains("note.bmp"));
     EXPECT_FALSE(refusal({}, "empty.jpg").isEmpty());
     EXPECT_TRUE(refusal(jpeg.left(jpeg.size() * 2 / 3), "cut.jpg").contains("cut.jpg"));
+    // Stray bytes before the end marker are a small fault that leaves the picture whole.
+    const QByteArray stray = jpeg.left(jpeg.size() - 2) + QByteArray(3, '\0') + jpeg.right(2);
+    EXPECT_EQ(refusal(stray, "stray.jpg"), QString());
     EXPECT_TRUE(refusal(bmp, "bitmap.jpg").contains("bitmap.jpg"));
     EXPECT_EQ(refusal(jpeg, "a.png"), QStringLiteral("只能打开 BMP 或 JPG 图片文件。"));
 
