@@ -325,6 +325,13 @@ TEST(PicturePage, OpenTakeAsIsCentredAndTopLeftCuts) {
     EXPECT_FALSE(zc->isVisible());
     EXPECT_EQ(tp->imgZp->picture().size(), QSize(400, 300));
     EXPECT_EQ(tp->lblGg->text(), QStringLiteral("请先打开要替换[对号]的图片"));
+    // For the tick 320 x 266 (1.2030) matches and is stored at its own size.
+    p.dlg().clear();
+    p.open(p.file("tick.jpg", twoColours(320, 266, 10)));
+    EXPECT_EQ(zc->spbKs->text(), QStringLiteral("直接选用(&K)"));
+    p.click(zc->spbKs);
+    EXPECT_EQ(p.screen("dh").size(), QSize(320, 266));
+    EXPECT_EQ(p.screen("ss").size(), QSize(350, 263));
 }
 
 TEST(PicturePage, DraggedCuts) {
