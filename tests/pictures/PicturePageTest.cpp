@@ -50,6 +50,7 @@ struct Page {
                     {encodeJpeg(twoColours(120, 90, 0))});
             if (extra) extra(*c);
         }
+        platform.setShortcuts(std::make_unique<FakeShortcuts>(folder.file("links")));
         form = makeForm(platform, folder);
         form->show();
         tp = form->tasTp;
@@ -599,4 +600,28 @@ TEST(PicturePage, ReturningFromTheEditorAddressesTheShownRowAgain) {
     EXPECT_EQ(p.messages(), QStringList{kSaved});
     EXPECT_TRUE(reddish(p.stored("SELECT 图片 FROM yetl WHERE 图名 = '星星'").pixel(5, 5)));
     EXPECT_EQ(p.stored("SELECT 图片 FROM yetl WHERE 图名 = '苹果'").size(), QSize(30, 30));
+}
+
+TEST(PicturePage, CropAndShortcutModesShareThePanel) {
+    Page p;
+    const QString photo = p.file("photo.jpg", twoColours(400, 300, 10));
+    p.open(photo);
+    // The shortcut tool takes the panel over; a new choice leaves it to that tool.
+    p.click(p.tp->spbKj);
+    EXPECT_TRUE(p.zc->rgpKj->isVisible());
+    EXPECT_EQ(p.zc->spbKs->text(), ConfirmPanel::kShortcutConfirm);
+    EXPECT_FALSE(p.tp->cropPanelOpen());
+    p.choose(2);
+    EXPECT_TRUE(p.zc->isVisible());
+    // Opening a file brings the crop mode back whole.
+    p.choose(0);
+    p.open(photo);
+    EXPECT_TRUE(p.zc->rgpKj->isHidden());
+    EXPECT_TRUE(p.zc->butZc->isHidden());
+    EXPECT_TRUE(p.zc->lblZc->isVisible());
+    EXPECT_EQ(p.zc->geometry(), QRect(14, 188, 300, 225));
+    EXPECT_EQ(p.zc->spbKs->text(), QStringLiteral("直接选用(&K)"));
+    p.dlg().clear();
+    p.click(p.zc->spbKs);
+    EXPECT_EQ(p.messages(), QStringList{kSaved});
 }
