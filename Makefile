@@ -1,8 +1,8 @@
-# Kovu: make run | make test | make bench | make fuzz
+# Kovu: make run | make test | make bench | make bench-startup | make fuzz
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench screenshots fuzz clean
+.PHONY: all setup configure build run test bench bench-startup screenshots fuzz clean
 
 all: build
 
@@ -23,6 +23,9 @@ test: build
 
 bench: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ./kovu_bench
+
+bench-startup: build
+	@scripts/bench-startup.sh $(BUILD)
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)

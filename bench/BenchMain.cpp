@@ -3,10 +3,12 @@
 
 #include <QApplication>
 
+#include "TestSupport.h"
 #include "app/TfrmKovu.h"
 #include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
+    kovu::test::quietPlatformMessages();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);

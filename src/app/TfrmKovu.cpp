@@ -30,14 +30,30 @@ QImage formPicture(const QString& name) {
     return img;
 }
 
+// The purpose of the six buttons of the bar, in the bar's order.
+QString barButtonName(int i) {
+    static const char* const names[] = {"算术练习", "拼音练习", "英语练习", "设置", "使用说明", "退出"};
+    return QString::fromUtf8(names[i]);
+}
+
+QString folderWithSeparator(const QString& exeFolder) {
+    QString folder = QDir::cleanPath(exeFolder);
+    if (!folder.endsWith('/')) folder += '/';
+    return folder;
+}
+
 }  // namespace
+
+void TfrmKovu::openDatabaseAhead(const QString& exeFolder) {
+    Connection::openAhead(folderWithSeparator(exeFolder) + kDatabaseFileName, kDatabasePassword);
+}
 
 TfrmKovu::TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_ctx{platform, m_state, m_db, *this} {
     setObjectName("frmKovu");
-    QString folder = QDir::cleanPath(exeFolder);
-    if (!folder.endsWith('/')) folder += '/';
-    m_state.ExeFolder = folder;
+    m_state.ExeFolder = folderWithSeparator(exeFolder);
+    // The key derivation runs while the screens are built; step 5 of FormCreate waits for it.
+    openDatabaseAhead(exeFolder);
     setDefaultErrorDialogs(&platform.dialogs());
     buildMainScreen();
     // Constructed at its design size: outer width 800, client area 792 x 566.
@@ -123,6 +139,11 @@ void TfrmKovu::buildMainScreen() {
         connect(b, &TImage::mousePressed, this, guarded([this] { bev1->setRaised(false); }));
         connect(b, &TImage::mouseReleased, this, guarded([this] { bev1->setRaised(true); }));
     }
+    // What a screen reader says of each button; SwitchPanel renames the one that returns.
+    imgBt->setAccessibleName(kApplicationTitle);
+    imgFm->setAccessibleName(QStringLiteral("Kovu软件"));
+    for (int i = 0; i < bar.size(); ++i) bar.at(i)->setAccessibleName(barButtonName(i));
+    imgGb->setAccessibleDescription(QStringLiteral("退出 Kovu"));
     connect(imgSs, &TImage::clicked, this, guarded([this] { imgSsClick(); }));
     connect(imgPy, &TImage::clicked, this, guarded([this] { imgPyClick(); }));
     connect(imgYy, &TImage::clicked, this, guarded([this] { imgYyClick(); }));
@@ -254,7 +275,14 @@ void TfrmKovu::SwitchPanel() {
     QList<QImage> pictures;
     for (int i = 0; i < buttons.size(); ++i)
         pictures << readPictureFile(fz + QString::fromLatin1(p == i + 1 ? "fh.bmp" : files[i]));
-    for (int i = 0; i < buttons.size(); ++i) buttons.at(i)->setPicture(pictures.at(i));
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons.at(i)->setPicture(pictures.at(i));
+        // The button of the open panel now closes it.
+        const bool returns = p == i + 1;
+        buttons.at(i)->setAccessibleName(returns ? QStringLiteral("返回") : barButtonName(i));
+        buttons.at(i)->setAccessibleDescription(returns ? QStringLiteral("关闭") + barButtonName(i)
+                                                        : QStringLiteral("打开") + barButtonName(i));
+    }
     // 2.
     panZc->hide();
     // 3. The button of the open panel shows the return picture (read in step 1).

@@ -36,6 +36,9 @@ public:
     // Constructing the form runs FormCreate. exeFolder is where kovu.mdb and fzwj live.
     TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent = nullptr);
     ~TfrmKovu() override;
+    // Starts opening the database of exeFolder on a worker thread (Connection::openAhead); the form
+    // constructed on that folder takes the connection over at the step of start-up that opens it.
+    static void openDatabaseAhead(const QString& exeFolder);
 
     // FormServices
     void setStatusText(int panel, const QString& text) override;

@@ -1,3 +1,5 @@
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
@@ -25,13 +27,24 @@ public:
     }
 };
 
+// Whether Qt can show a window. Without a platform named, Qt takes Wayland when its display is
+// named and X11 otherwise; an X server that $DISPLAY names must answer, or Qt aborts (leaving a
+// core dump) instead of saying what is wrong.
+bool displayAvailable() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb")) return true;
+    if (platform.isEmpty() && qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) return true;
+    if (!qEnvironmentVariableIsSet("DISPLAY")) return false;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return answers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool hasPlatform = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    const bool hasDisplay =
-        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    if (!hasPlatform && !hasDisplay) {
+    if (!displayAvailable()) {
         std::fprintf(
             stderr,
             "kovu: no display found. Start it on a desktop, or without one under a virtual display:\n"
@@ -39,12 +52,15 @@ int main(int argc, char** argv) {
             argc > 0 ? argv[0] : "kovu");
         return 1;
     }
+    // The program's folder, where kovu.mdb lies. The database is opened while the window is built.
+    const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    kovu::TfrmKovu::openDatabaseAhead(folder);
     KovuApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);
     kovu::installChineseFonts();
     kovu::installChineseTranslations();
     kovu::Platform platform;
-    kovu::TfrmKovu form(platform, QFileInfo(QCoreApplication::applicationFilePath()).absolutePath());
+    kovu::TfrmKovu form(platform, folder);
     static_cast<kovu::QtDialogs&>(platform.dialogs()).setParent(&form);
     form.show();
     return app.exec();

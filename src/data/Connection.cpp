@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <exception>
+#include <future>
+#include <mutex>
 
 #include "platform/Errors.h"
 
@@ -19,12 +22,72 @@ namespace {
 
 bool writable(const QByteArray& path) { return ::access(path.constData(), W_OK) == 0; }
 
+// Opens and checks the file and switches it to the write-ahead log; raises on every failure and
+// then leaves nothing open. Touches no member, so it can run on a worker thread.
+sqlite3* openHandle(const QString& file, const QString& key);
+
+// The open started by openAhead, until a Connection takes it over.
+struct AheadOpen {
+    std::mutex lock;
+    QString file;
+    QString key;
+    std::future<sqlite3*> handle;
+
+    // The handle of an open of file with key, or null when none was started for them. Another
+    // open that was started is finished and closed.
+    std::future<sqlite3*> take(const QString& f, const QString& k) {
+        std::lock_guard<std::mutex> g(lock);
+        std::future<sqlite3*> out = std::move(handle);
+        if (out.valid() && (f != file || k != key)) {
+            discard(out);
+            out = {};
+        }
+        return out;
+    }
+    static void discard(std::future<sqlite3*>& h) {
+        try {
+            if (sqlite3* db = h.get()) sqlite3_close_v2(db);
+        } catch (...) {
+        }
+    }
+    ~AheadOpen() {
+        if (handle.valid()) discard(handle);
+    }
+};
+
+AheadOpen& aheadOpen() {
+    static AheadOpen a;
+    return a;
+}
+
 }  // namespace
+
+void Connection::openAhead(const QString& file, const QString& key) {
+    AheadOpen& a = aheadOpen();
+    std::lock_guard<std::mutex> g(a.lock);
+    if (a.handle.valid()) {
+        if (a.file == file && a.key == key) return;
+        AheadOpen::discard(a.handle);
+    }
+    a.file = file;
+    a.key = key;
+    a.handle = std::async(std::launch::async, [file, key] { return openHandle(file, key); });
+}
 
 void Connection::open(const QString& file, const QString& key) {
     close();
     m_file = file;
     m_key = key;
+    std::future<sqlite3*> ahead = aheadOpen().take(file, key);
+    m_db = ahead.valid() ? ahead.get() : openHandle(file, key);
+    m_depth = 0;
+    // The file may not be the one record sets were opened on.
+    ++m_generation;
+}
+
+namespace {
+
+sqlite3* openHandle(const QString& file, const QString& key) {
     if (!QFile::exists(file)) fail(QStringLiteral("数据库文件 %1 不存在。").arg(file));
     // Every score and setting is written at once, and the log of a write lies beside the file: a
     // file or folder that cannot be written would fail at the first answer, so it is refused here
@@ -64,11 +127,10 @@ void Connection::open(const QString& file, const QString& key) {
     // close() folds the log back, so the file at rest stands alone.
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
-    m_db = db;
-    m_depth = 0;
-    // The file may not be the one record sets were opened on.
-    ++m_generation;
+    return db;
 }
+
+}  // namespace
 
 void Connection::close() {
     if (!m_db) return;

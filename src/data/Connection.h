@@ -28,6 +28,12 @@ public:
     // is not a database, and ReadOnlyError when the file or its folder cannot be written. A missing
     // file is never created.
     void open(const QString& file, const QString& key);
+    // Starts opening file with key on a worker thread: the checks, the key derivation (the longest
+    // part of start-up), the first read and the log mode, so the program can build its window
+    // meanwhile. The next open() of the same file with the same key takes that connection over,
+    // waiting for it when it is not ready, and raises its errors then; an open() of another file
+    // closes it. Nothing else touches the file before that open().
+    static void openAhead(const QString& file, const QString& key);
     // Closes the file; it is left in rollback-journal mode, so nothing but the file stays beside it.
     void close();
     bool isOpen() const { return m_db != nullptr; }

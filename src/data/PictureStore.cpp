@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QSaveFile>
 
@@ -47,6 +48,17 @@ QRect editorWordPlacement(QSize picture) {
 
 namespace {
 
+// What a screen reader says of a screen picture of yetp.
+QString screenPictureName(const QString& code) {
+    static const QHash<QString, QString> names = {
+        {"zq", QStringLiteral("答对了")},   {"cw", QStringLiteral("答错了")},
+        {"dh", QStringLiteral("对")},       {"ch", QStringLiteral("错")},
+        {"ss", QStringLiteral("算术练习")}, {"py", QStringLiteral("拼音练习")},
+        {"yy", QStringLiteral("英语练习")}, {"bj", QStringLiteral("背景图片")},
+    };
+    return names.value(code.toLower(), code);
+}
+
 void resetPictureArea(PracticePictureArea& area) {
     if (!area.imgTx) return;
     if (area.state) {
@@ -71,6 +83,7 @@ void ShowScreenPicture(Query& aquTp, PracticePictureArea& area, TImage* target, 
     const QImage img = decodeJpeg(aquTp.blob("图片"));
     target->show();
     target->setPicture(img);
+    target->setAccessibleName(screenPictureName(code));
 }
 
 void ShowWordPicture(Query& aquSb, PracticePictureArea& area) {
@@ -86,6 +99,8 @@ void ShowWordPicture(Query& aquSb, PracticePictureArea& area) {
     area.imgTx->setPicture(img);
     area.imgTx->setStretch(false);
     area.imgTx->show();
+    // A screen reader names the picture by the word's meaning.
+    area.imgTx->setAccessibleName(aquSb.text("汉语"));
 }
 
 void ShowPicturePreview(Query& aquTp, TImage* imgZ1, QLabel* lblSk, const QString& sizeClass,
@@ -126,7 +141,10 @@ void LoadExamplePicture(Query& aquTp, const QString& name, const QList<TImage*>&
         aquTp.close();
         throw;
     }
-    for (TImage* t : targets) t->setPicture(img);
+    for (TImage* t : targets) {
+        t->setPicture(img);
+        t->setAccessibleName(name);
+    }
     aquTp.close();
 }
 

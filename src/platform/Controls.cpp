@@ -1,10 +1,14 @@
 #include "platform/Controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFile>
 #include <QGridLayout>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -12,7 +16,125 @@
 
 namespace kovu {
 
-TImage::TImage(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
+namespace {
+
+// A picture box: a button (with the press action) when its clicks are listened to.
+class AccessibleImage : public QAccessibleWidget {
+public:
+    explicit AccessibleImage(TImage* w) : QAccessibleWidget(w, QAccessible::Graphic) {}
+    TImage* image() const { return static_cast<TImage*>(widget()); }
+    bool isButton() const { return image()->isClickable(); }
+    QAccessible::Role role() const override {
+        return isButton() ? QAccessible::Button : QAccessible::Graphic;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return widget()->accessibleName();
+        if (t == QAccessible::Description) return widget()->accessibleDescription();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        return isButton() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction() && isButton() && widget()->isEnabled()) Q_EMIT image()->clicked();
+    }
+};
+
+// One panel of a status bar: its text, at its place.
+class AccessibleStatusPanel : public QAccessibleInterface {
+public:
+    AccessibleStatusPanel(TStatusBar* bar, int index) : m_bar(bar), m_index(index) {}
+    bool isValid() const override { return m_bar && m_index < m_bar->panelCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_bar ? m_bar->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_bar.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        if (!isValid() || t != QAccessible::Name) return QString();
+        return m_bar->panelText(m_index).trimmed();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        const QRect r = m_bar->panelRect(m_index);
+        return QRect(m_bar->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.readOnly = true;
+        s.invisible = !m_bar || !m_bar->isVisible();
+        return s;
+    }
+
+private:
+    QPointer<TStatusBar> m_bar;
+    int m_index;
+};
+
+// A status bar with its panels as children. The panels' interfaces live as long as this one.
+class AccessibleStatusBar : public QAccessibleWidget {
+public:
+    explicit AccessibleStatusBar(TStatusBar* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    ~AccessibleStatusBar() override {
+        for (QAccessible::Id id : m_panels) QAccessible::deleteAccessibleInterface(id);
+    }
+    TStatusBar* bar() const { return static_cast<TStatusBar*>(widget()); }
+    int childCount() const override { return bar()->panelCount(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        while (m_panels.size() <= index)
+            m_panels << QAccessible::registerAccessibleInterface(
+                new AccessibleStatusPanel(bar(), static_cast<int>(m_panels.size())));
+        return QAccessible::accessibleInterface(m_panels.at(index));
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        for (int i = 0; i < m_panels.size(); ++i)
+            if (QAccessible::accessibleInterface(m_panels.at(i)) == c) return i;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i)
+            if (child(i)->rect().contains(x, y)) return child(i);
+        return nullptr;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return QStringLiteral("状态栏");
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    mutable QList<QAccessible::Id> m_panels;
+};
+
+QAccessibleInterface* accessibleControl(const QString& className, QObject* object) {
+    if (className == QLatin1String("kovu::TImage")) return new AccessibleImage(static_cast<TImage*>(object));
+    if (className == QLatin1String("kovu::TStatusBar"))
+        return new AccessibleStatusBar(static_cast<TStatusBar*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+void installAccessibleControls() {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleControl);
+        return true;
+    }();
+    (void)installed;
+}
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {
+    installAccessibleControls();
+    setMouseTracking(true);
+}
+
+bool TImage::isClickable() const { return isSignalConnected(QMetaMethod::fromSignal(&TImage::clicked)); }
 
 void TImage::setPicture(const QImage& image) {
     m_image = image;
@@ -180,7 +302,17 @@ void TRadioGroup::relayout() {
     }
 }
 
-TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {}
+TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) { installAccessibleControls(); }
+
+QRect TStatusBar::panelRect(int i) const {
+    int x = 0;
+    for (int k = 0; k < panelCount(); ++k) {
+        const int w = k == panelCount() - 1 ? width() - x : m_panels.at(k).width;
+        if (k == i) return QRect(x, 0, w, height());
+        x += w;
+    }
+    return {};
+}
 
 void TStatusBar::setPanelCount(int n) {
     m_panels.resize(n);
@@ -195,8 +327,18 @@ void TStatusBar::setPanelWidth(int i, int width) {
 
 void TStatusBar::setPanelText(int i, const QString& text) {
     if (i < 0 || i >= panelCount()) return;
+    if (m_panels.at(i).text == text) return;
     m_panels[i].text = text;
     update();
+    // A screen reader follows what the panel says (the clock, the practice's summary).
+    if (QAccessible::isActive()) {
+        if (QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(this)) {
+            if (QAccessibleInterface* panel = bar->child(i)) {
+                QAccessibleEvent e(panel, QAccessible::NameChanged);
+                QAccessible::updateAccessibility(&e);
+            }
+        }
+    }
 }
 
 void TStatusBar::paintEvent(QPaintEvent*) {

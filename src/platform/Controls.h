@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QList>
 #include <QRadioButton>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -16,6 +17,12 @@
 // can stretch and be clicked, a bevel, a shape, a radio group with an item index and a status bar
 // with fixed-width panels.
 namespace kovu {
+
+// Makes the self-drawn controls readable by assistive technology (screen readers such as Orca):
+// a picture box is a button when something listens to its clicks, otherwise a graphic, with its
+// accessible name and description; a status bar shows each panel as a text of its own. Run by
+// the controls themselves; calling it again does nothing.
+void installAccessibleControls();
 
 // Creates a child widget with both its objectName and geometry set.
 template <typename W, typename... Args>
@@ -40,6 +47,8 @@ public:
         m_transparent = on;
         update();
     }
+    // Whether something listens to its clicks: then it is a button.
+    bool isClickable() const;
     // Loads a picture file (BMP or JPEG by its name); raises an error when it cannot.
     void loadFromFile(const QString& path);
 
@@ -150,6 +159,8 @@ public:
     int panelWidth(int i) const { return m_panels.value(i).width; }
     void setPanelText(int i, const QString& text);
     QString panelText(int i) const { return m_panels.value(i).text; }
+    // Where panel i lies in the bar (the last one reaches the right edge).
+    QRect panelRect(int i) const;
 
 protected:
     void paintEvent(QPaintEvent*) override;

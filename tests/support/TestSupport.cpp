@@ -222,4 +222,15 @@ void typeText(QWidget* w, const QString& text) {
 
 void pressEnter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
 
+namespace {
+QtMessageHandler g_previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (g_previousHandler) g_previousHandler(type, context, message);
+}
+}  // namespace
+
+void quietPlatformMessages() { g_previousHandler = qInstallMessageHandler(quietHandler); }
+
 }  // namespace kovu::test
