@@ -226,7 +226,10 @@ namespace {
 QtMessageHandler g_previousHandler = nullptr;
 
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (type == QtWarningMsg &&
+        (message.startsWith(QLatin1String("This plugin does not support")) ||
+         message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
+        return;
     if (g_previousHandler) g_previousHandler(type, context, message);
 }
 }  // namespace

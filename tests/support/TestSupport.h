@@ -166,9 +166,10 @@ T* control(QWidget* root, const QString& name) {
 }
 
 // Drops the offscreen platform's notes of what it cannot do ("This plugin does not support
-// propagateSizeHints()" at every shown window, raise(), …), which are no fault of the code under
-// test, so tests and benchmarks print only their own results; every other message goes to the
-// handler that was installed before.
+// propagateSizeHints()" at every shown window, raise(), …) and the note of a machine without a
+// runtime folder (XDG_RUNTIME_DIR), which are no fault of the code under test, so tests and
+// benchmarks print only their own results; every other message goes to the handler that was
+// installed before.
 void quietPlatformMessages();
 
 // Types text into the focused widget, Chinese included, one character at a time.
