@@ -219,16 +219,19 @@ QList<LabelPlace> questionLabelPlaces(Kind kind, int W) {
                    "lbl4", W * 100 / 490,       true, 50, 30, 33, QStringLiteral("仿宋_GB2312"), 24, shown,
                    1,      QColor(128, 0, 128), right};
     }
-    out << LabelPlace{"lbl5", 20, false, 28, 184, 16, song, 12, kind == Kind::Pinyin ? 1 : 0};
+    out << LabelPlace{"lbl5", 20, false, 28, 184, 16, song, 12, kind == Kind::Pinyin ? 1 : 0, -1, {}, {}};
     if (kind == Kind::Arithmetic)
-        out << LabelPlace{"lblYd", 283, false, 130, 434, 53, song, 40, -1};
+        out << LabelPlace{"lblYd", 283, false, 130, 434, 53, song, 40, -1, -1, {}, {}};
     else
-        out << LabelPlace{"lblYd", W * 100 / 444, true, 130, kind == Kind::Pinyin ? 434 : 400,
-                          53,      song,          40,   -1};
+        out << LabelPlace{
+            "lblYd", W * 100 / 444, true, 130, kind == Kind::Pinyin ? 434 : 400, 53, song, 40, -1, -1, {},
+            {}};
     // The pinyin character and its answer are bold.
     const int bold = kind == Kind::Pinyin ? 1 : 0;
-    out << LabelPlace{"lblSs", kind == Kind::Pinyin ? 246 : 20, false, 9, -1, 110, song, 72, -1, bold};
-    out << LabelPlace{"edtJg", 0, false, 9, kind == Kind::Arithmetic ? 170 : 345, 110, song, 72, -1, bold};
+    out << LabelPlace{"lblSs", kind == Kind::Pinyin ? 246 : 20, false, 9, -1, 110, song, 72, -1, bold, {},
+                      {}};
+    out << LabelPlace{"edtJg", 0,    false, 9, kind == Kind::Arithmetic ? 170 : 345, 110, song, 72,
+                      -1,      bold, {},    {}};
     return out;
 }
 
