@@ -1,7 +1,10 @@
+#include <signal.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,6 +44,26 @@ bool displayAvailable() {
     return answers;
 }
 
+// A request to end (the session logging out, a shutdown, Ctrl+C in a terminal) ends the program as
+// its exit button does, so the database is closed and folded back into one file. The handler
+// only writes to a pipe; the event loop reads it.
+int g_quitPipe[2] = {-1, -1};
+
+void requestQuit(int) {
+    const char c = 'q';
+    [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &c, 1);
+}
+
+void quitOnTermination(QApplication& app) {
+    if (::pipe(g_quitPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    struct sigaction sa = {};
+    sa.sa_handler = requestQuit;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,5 +86,6 @@ int main(int argc, char** argv) {
     kovu::TfrmKovu form(platform, folder);
     static_cast<kovu::QtDialogs&>(platform.dialogs()).setParent(&form);
     form.show();
+    quitOnTermination(app);
     return app.exec();
 }

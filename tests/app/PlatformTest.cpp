@@ -155,3 +155,26 @@ TEST(Platform, WithoutADisplayOrWithOneThatDoesNotAnswerTheProgramSaysHowToRunIt
     while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) ++n;
     EXPECT_EQ(run(QStringLiteral(":%1").arg(n)), none);
 }
+
+TEST(Platform, AskedToEndTheProgramClosesItsDatabaseAsItsExitButtonDoes) {
+    TestFolder folder;
+    folder.copyDeliveredDb();
+    ASSERT_TRUE(QFile::copy(KOVU_PROGRAM, folder.file("kovu")));
+    QFile(folder.file("kovu")).setPermissions(QFile(KOVU_PROGRAM).permissions());
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(folder.file("kovu"), {});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    // Running: the log stands beside the file.
+    for (int i = 0; i < 100 && !QFile::exists(folder.db() + "-wal"); ++i) QTest::qWait(50);
+    ASSERT_TRUE(QFile::exists(folder.db() + "-wal"));
+    QTest::qWait(300);
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(folder.db() + "-wal"));
+    EXPECT_FALSE(QFile::exists(folder.db() + "-shm"));
+}
