@@ -205,11 +205,8 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
         NewTestQuestion();
         f.edtJg->setFocus();
         f.imgDh->hide();
-        f.setVerdict(QStringLiteral("开始计算"), captions::kAskColour);
         f.showScreenPicture(f.imgTx, "ss");
-        f.butKs->setText(captions::kConfirm);
-        f.butKs->setEnabled(false);
-        f.lblT0->setText(captions::kWaitHint);
+        f.askForAnswer(QStringLiteral("开始计算"));
         return;
     }
     // 3. Only a given answer is judged.

@@ -94,11 +94,8 @@ void ItemExercise::CheckAnswer() {
         NewQuestion();
         f.edtJg->setFocus();
         f.imgDh->hide();
-        f.setVerdict(askCaption(), captions::kAskColour);
         prepareNextQuestion();
-        f.butKs->setText(captions::kConfirm);
-        f.butKs->setEnabled(false);
-        f.lblT0->setText(captions::kWaitHint);
+        f.askForAnswer(askCaption());
         return;
     }
     // 3. Only a given answer is judged; the typed text as it stands, blanks included.

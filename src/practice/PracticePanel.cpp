@@ -385,6 +385,13 @@ void PracticePanel::setVerdict(const QString& text, const QColor& background) {
     setBackground(lblJg, background);
 }
 
+void PracticePanel::askForAnswer(const QString& caption) {
+    setVerdict(caption, captions::kAskColour);
+    butKs->setText(captions::kConfirm);
+    butKs->setEnabled(false);
+    lblT0->setText(captions::kWaitHint);
+}
+
 void PracticePanel::showScore(const QString& points, bool right) {
     const QColor c = right ? QColor(Qt::red) : QColor(Qt::black);
     lblBc->setText(points);

@@ -80,6 +80,9 @@ public:
     // lblSs takes the width of its text and the answer box stands 8 pixels to its right.
     void fitQuestionText();
     void setVerdict(const QString& text, const QColor& background);
+    // A new test question waits for its answer: the message line shows caption, the answer button
+    // waits for the first change of the answer box, the hint says what to do.
+    void askForAnswer(const QString& caption);
     // The score box after a judgement: the points of this one and the running average, red after a
     // right one and black after a wrong one.
     void showScore(const QString& points, bool right);
