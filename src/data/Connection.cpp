@@ -12,6 +12,7 @@
 #include <future>
 #include <mutex>
 
+#include "data/KeyDerivation.h"
 #include "platform/Errors.h"
 
 namespace kovu {
@@ -87,6 +88,41 @@ void Connection::open(const QString& file, const QString& key) {
 
 namespace {
 
+// The raw page key of file for passphrase key, or nothing when the file is too short to hold a salt
+// or there is no passphrase (a plain file).
+QByteArray rawKeyFor(const QString& file, const QString& key) {
+    if (key.isEmpty()) return {};
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray salt = f.read(kPageKeySaltLength);
+    if (salt.size() != kPageKeySaltLength) return {};
+    return rawKeyText(derivePageKey(key.toUtf8(), salt));
+}
+
+// The file opened with key and read once (the key is only tried by the first read), or null with
+// the reason in *why when that fails.
+sqlite3* keyedHandle(const QString& file, const QByteArray& key, QString* why) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        *why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot open");
+        if (db) sqlite3_close(db);
+        return nullptr;
+    }
+    // Another program may be closing the same file (and folding its log back) just now.
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_key(db, key.constData(), key.size());
+    char* err = nullptr;
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        *why = err ? QString::fromUtf8(err) : QString::number(rc);
+        sqlite3_free(err);
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
 sqlite3* openHandle(const QString& file, const QString& key) {
     if (!QFile::exists(file)) fail(QStringLiteral("数据库文件 %1 不存在。").arg(file));
     // Every score and setting is written at once, and the log of a write lies beside the file: a
@@ -102,26 +138,14 @@ sqlite3* openHandle(const QString& file, const QString& key) {
         throw ReadOnlyError(QStringLiteral("数据库文件 %1 是只读的，Kovu 不能保存成绩和设置。\n\n"
                                            "请取消这个文件的只读属性，然后再启动 Kovu。")
                                 .arg(QDir::toNativeSeparators(file)));
+    // The raw key first; the passphrase when that does not open the file (one written with other
+    // key settings), and for the message when neither does.
+    QString why;
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (rc != SQLITE_OK) {
-        QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("cannot open");
-        if (db) sqlite3_close(db);
-        fail(QStringLiteral("数据库不能打开：%1").arg(msg));
-    }
-    // Another program may be closing the same file (and folding its log back) just now.
-    sqlite3_busy_timeout(db, 2000);
-    const QByteArray k = key.toUtf8();
-    sqlite3_key(db, k.constData(), k.size());
-    // The key is only tried by the first statement that reads the file.
-    char* err = nullptr;
-    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
-    if (rc != SQLITE_OK) {
-        QString msg = err ? QString::fromUtf8(err) : QString::number(rc);
-        sqlite3_free(err);
-        sqlite3_close(db);
-        fail(QStringLiteral("数据库不能打开：%1").arg(msg));
-    }
+    const QByteArray raw = rawKeyFor(file, key);
+    if (!raw.isEmpty()) db = keyedHandle(file, raw, &why);
+    if (!db) db = keyedHandle(file, key.toUtf8(), &why);
+    if (!db) fail(QStringLiteral("数据库不能打开：%1").arg(why));
     // While the program runs, the write-ahead log: a commit costs one sync of the log instead of
     // the journal, the file and the folder, and a commit that reached the log survives a crash.
     // close() folds the log back, so the file at rest stands alone.

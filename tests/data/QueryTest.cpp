@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/evp.h>
+
 #include <QFile>
+#include <QProcess>
 
 #include "TestSupport.h"
+#include "data/KeyDerivation.h"
 #include "data/Query.h"
 #include "data/Settings.h"
 #include "platform/Errors.h"
@@ -172,6 +177,47 @@ TEST(Connection, RefusesMissingFilesWrongKeysAndNonDatabases) {
     QFile db(folder.db());
     ASSERT_TRUE(db.open(QIODevice::ReadOnly));
     EXPECT_FALSE(db.read(16).startsWith("SQLite format 3"));
+}
+
+TEST(Connection, TheKeyIsDerivedAsTheLibraryDoesAndTheFileKeepsItsPassphrase) {
+    // The quick derivation gives what OpenSSL's PBKDF2 gives: one block, several, a passphrase longer
+    // than a hash block, and the database's own settings.
+    const QByteArray longPass(70, 'k');
+    struct Case {
+        QByteArray pass, salt;
+        int rounds, length;
+    };
+    for (const Case& c : {Case{kDatabasePassword, QByteArray(16, '\x5a'), kPageKeyRounds, kPageKeyLength},
+                          Case{longPass, "salt", 3, 45}, Case{"p", "", 1, 20}, Case{"", "s", 2, 7}}) {
+        QByteArray expected(c.length, 0);
+        ASSERT_EQ(
+            PKCS5_PBKDF2_HMAC_SHA1(c.pass.constData(), c.pass.size(),
+                                   reinterpret_cast<const unsigned char*>(c.salt.constData()), c.salt.size(),
+                                   c.rounds, c.length, reinterpret_cast<unsigned char*>(expected.data())),
+            1);
+        EXPECT_EQ(derivePageKey(c.pass, c.salt, c.rounds, c.length).toHex(), expected.toHex()) << c.rounds;
+    }
+
+    TestFolder folder;
+    folder.writeSmallDb();
+    QFile f(folder.db());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray salt = f.read(kPageKeySaltLength);
+    f.close();
+    // The key derived from the file's salt is the file's key: given raw, it opens the file.
+    Connection raw;
+    raw.open(folder.db(), rawKeyText(derivePageKey(kDatabasePassword, salt)));
+    EXPECT_EQ(raw.scalar("SELECT 声调去分 FROM yesz").toString(), "0");
+    raw.exec("UPDATE yesz SET 声调去分 = '15'");
+    raw.close();
+    // The file keeps its passphrase and key settings: the command-line shell opens it with them.
+    QProcess shell;
+    shell.start("sqlcipher", {folder.db()});
+    ASSERT_TRUE(shell.waitForStarted());
+    shell.write(QByteArray("PRAGMA key = '") + kDatabasePassword + "';\nSELECT 声调去分 FROM yesz;\n");
+    shell.closeWriteChannel();
+    ASSERT_TRUE(shell.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()).trimmed().split('\n').last(), "15");
 }
 
 TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase) {
