@@ -25,7 +25,7 @@ bool writable(const QByteArray& path) { return ::access(path.constData(), W_OK) 
 
 // Opens and checks the file and switches it to the write-ahead log; raises on every failure and
 // then leaves nothing open. Touches no member, so it can run on a worker thread.
-sqlite3* openHandle(const QString& file, const QString& key);
+sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads);
 
 // The open started by openAhead, until a Connection takes it over.
 struct AheadOpen {
@@ -72,7 +72,9 @@ void Connection::openAhead(const QString& file, const QString& key) {
     }
     a.file = file;
     a.key = key;
-    a.handle = std::async(std::launch::async, [file, key] { return openHandle(file, key); });
+    // The worker derives the key's blocks in turn, so the thread that builds the window keeps a
+    // core of its own.
+    a.handle = std::async(std::launch::async, [file, key] { return openHandle(file, key, KeyThreads::One); });
 }
 
 void Connection::open(const QString& file, const QString& key) {
@@ -80,7 +82,7 @@ void Connection::open(const QString& file, const QString& key) {
     m_file = file;
     m_key = key;
     std::future<sqlite3*> ahead = aheadOpen().take(file, key);
-    m_db = ahead.valid() ? ahead.get() : openHandle(file, key);
+    m_db = ahead.valid() ? ahead.get() : openHandle(file, key, KeyThreads::Many);
     m_depth = 0;
     // The file may not be the one record sets were opened on.
     ++m_generation;
@@ -90,13 +92,13 @@ namespace {
 
 // The raw page key of file for passphrase key, or nothing when the file is too short to hold a salt
 // or there is no passphrase (a plain file).
-QByteArray rawKeyFor(const QString& file, const QString& key) {
+QByteArray rawKeyFor(const QString& file, const QString& key, KeyThreads threads) {
     if (key.isEmpty()) return {};
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray salt = f.read(kPageKeySaltLength);
     if (salt.size() != kPageKeySaltLength) return {};
-    return rawKeyText(derivePageKey(key.toUtf8(), salt));
+    return rawKeyText(derivePageKey(key.toUtf8(), salt, kPageKeyRounds, kPageKeyLength, threads));
 }
 
 // The file opened with key and read once (the key is only tried by the first read), or null with
@@ -123,7 +125,7 @@ sqlite3* keyedHandle(const QString& file, const QByteArray& key, QString* why) {
     return db;
 }
 
-sqlite3* openHandle(const QString& file, const QString& key) {
+sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads) {
     if (!QFile::exists(file)) fail(QStringLiteral("数据库文件 %1 不存在。").arg(file));
     // Every score and setting is written at once, and the log of a write lies beside the file: a
     // file or folder that cannot be written would fail at the first answer, so it is refused here
@@ -142,7 +144,7 @@ sqlite3* openHandle(const QString& file, const QString& key) {
     // key settings), and for the message when neither does.
     QString why;
     sqlite3* db = nullptr;
-    const QByteArray raw = rawKeyFor(file, key);
+    const QByteArray raw = rawKeyFor(file, key, threads);
     if (!raw.isEmpty()) db = keyedHandle(file, raw, &why);
     if (!db) db = keyedHandle(file, key.toUtf8(), &why);
     if (!db) fail(QStringLiteral("数据库不能打开：%1").arg(why));

@@ -1,8 +1,10 @@
 #include "data/KeyDerivation.h"
 
-// SHA1_Transform runs one compression on the library's fastest code (SHA extensions where the
-// processor has them); the round loop below needs nothing else.
+// SHA1_Transform runs one compression on the library's code; where the processor has SHA
+// instructions the round loop below uses them itself, with the state kept in registers.
 #define OPENSSL_SUPPRESS_DEPRECATED
+#include <cpuid.h>
+#include <immintrin.h>
 #include <openssl/sha.h>
 
 #include <cstring>
@@ -87,16 +89,112 @@ void deriveBlock(const Hmac& h, const QByteArray& salt, int rounds, quint32 inde
     std::memcpy(out, sum, sizeof sum);
 }
 
+bool haveShaInstructions() {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d) || (b & (1u << 29)) == 0) return false;
+    // The byte shuffle and lane extraction around them: SSSE3 and SSE4.1.
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & (1u << 9)) != 0 && (c & (1u << 19)) != 0;
+}
+
+#define KOVU_SHA_TARGET __attribute__((target("sha,sse4.1,ssse3")))
+
+// A SHA-1 state as the instructions hold it: a b c d in one register (a in the top lane), e alone
+// in the top lane of another.
+struct ShaState {
+    __m128i abcd;
+    __m128i e;
+};
+
+KOVU_SHA_TARGET inline ShaState stateOf(quint32 a, quint32 b, quint32 c, quint32 d, quint32 e) {
+    return {_mm_set_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d)),
+            _mm_set_epi32(static_cast<int>(e), 0, 0, 0)};
+}
+
+KOVU_SHA_TARGET inline ShaState stateOf(const unsigned char* digest) {
+    auto word = [digest](int i) {
+        return quint32(digest[4 * i]) << 24 | quint32(digest[4 * i + 1]) << 16 |
+               quint32(digest[4 * i + 2]) << 8 | quint32(digest[4 * i + 3]);
+    };
+    return stateOf(word(0), word(1), word(2), word(3), word(4));
+}
+
+// Rounds 4G to 4G+3, with the message schedule of the groups ahead: words W[t] come from W[t-3],
+// W[t-8], W[t-14] and W[t-16], four at a time in msg[G % 4].
+template <int G>
+KOVU_SHA_TARGET inline void shaGroup(__m128i& abcd, __m128i& e0, __m128i& e1, __m128i (&msg)[4]) {
+    __m128i& cur = G % 2 == 0 ? e0 : e1;
+    __m128i& next = G % 2 == 0 ? e1 : e0;
+    if constexpr (G == 0)
+        cur = _mm_add_epi32(cur, msg[0]);
+    else
+        cur = _mm_sha1nexte_epu32(cur, msg[G % 4]);
+    next = abcd;
+    if constexpr (G >= 3 && G <= 18) msg[(G + 1) % 4] = _mm_sha1msg2_epu32(msg[(G + 1) % 4], msg[G % 4]);
+    abcd = _mm_sha1rnds4_epu32(abcd, cur, G / 5);
+    if constexpr (G >= 1 && G <= 16) msg[(G + 3) % 4] = _mm_sha1msg1_epu32(msg[(G + 3) % 4], msg[G % 4]);
+    if constexpr (G >= 2 && G <= 17) msg[(G + 2) % 4] = _mm_xor_si128(msg[(G + 2) % 4], msg[G % 4]);
+    if constexpr (G < 19) shaGroup<G + 1>(abcd, e0, e1, msg);
+}
+
+// The compression, after the pad block hashed into start, of the single block that holds a 20-byte
+// digest (in state form), the end marker and the length of 84 bytes.
+KOVU_SHA_TARGET inline ShaState shaDigestBlock(const ShaState& start, const ShaState& digest) {
+    __m128i abcd = start.abcd;
+    __m128i e0 = start.e;
+    __m128i e1 = _mm_setzero_si128();
+    __m128i msg[4] = {digest.abcd,
+                      _mm_or_si128(digest.e, _mm_set_epi32(0, static_cast<int>(0x80000000u), 0, 0)),
+                      _mm_setzero_si128(), _mm_set_epi32(0, 0, 0, (SHA_CBLOCK + SHA_DIGEST_LENGTH) * 8)};
+    shaGroup<0>(abcd, e0, e1, msg);
+    return {_mm_add_epi32(abcd, start.abcd), _mm_sha1nexte_epu32(e0, start.e)};
+}
+
+KOVU_SHA_TARGET void deriveBlockSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
+                                    unsigned char* out) {
+    std::vector<unsigned char> first(salt.size() + 4);
+    std::memcpy(first.data(), salt.constData(), salt.size());
+    putBigEndian(index, first.data() + salt.size());
+    unsigned char digest[SHA_DIGEST_LENGTH];
+    h.mac(first.data(), first.size(), digest);
+    const ShaState inner = stateOf(h.inner.h0, h.inner.h1, h.inner.h2, h.inner.h3, h.inner.h4);
+    const ShaState outer = stateOf(h.outer.h0, h.outer.h1, h.outer.h2, h.outer.h3, h.outer.h4);
+    ShaState u = stateOf(digest);
+    ShaState sum = u;
+    for (int r = 1; r < rounds; ++r) {
+        u = shaDigestBlock(outer, shaDigestBlock(inner, u));
+        sum.abcd = _mm_xor_si128(sum.abcd, u.abcd);
+        sum.e = _mm_xor_si128(sum.e, u.e);
+    }
+    const quint32 words[] = {static_cast<quint32>(_mm_extract_epi32(sum.abcd, 3)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 2)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 1)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 0)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.e, 3))};
+    for (int i = 0; i < 5; ++i) putBigEndian(words[i], out + 4 * i);
+}
+
 }  // namespace
 
-QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, int rounds, int length) {
+QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, int rounds, int length,
+                         KeyThreads threads) {
     if (length <= 0 || rounds <= 0) return {};
     const Hmac h(passphrase);
     const int blocks = (length + SHA_DIGEST_LENGTH - 1) / SHA_DIGEST_LENGTH;
     std::vector<unsigned char> out(static_cast<size_t>(blocks) * SHA_DIGEST_LENGTH);
-    auto derive = [&](int b) { deriveBlock(h, salt, rounds, b + 1, out.data() + b * SHA_DIGEST_LENGTH); };
+    static const bool sha = haveShaInstructions();
+    auto derive = [&](int b) {
+        unsigned char* block = out.data() + b * SHA_DIGEST_LENGTH;
+        if (sha)
+            deriveBlockSha(h, salt, rounds, b + 1, block);
+        else
+            deriveBlock(h, salt, rounds, b + 1, block);
+    };
     std::vector<std::thread> others;
     for (int b = 1; b < blocks; ++b) {
+        if (threads == KeyThreads::One) {
+            derive(b);
+            continue;
+        }
         try {
             others.emplace_back(derive, b);
         } catch (const std::system_error&) {

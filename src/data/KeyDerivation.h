@@ -12,10 +12,14 @@ inline constexpr int kPageKeyRounds = 64000;
 inline constexpr int kPageKeyLength = 32;
 inline constexpr int kPageKeySaltLength = 16;
 
-// PBKDF2-HMAC-SHA1 of passphrase and salt. Its 20-byte blocks are independent; all but the last are
-// derived on threads of their own.
+// Where the 20-byte blocks of a key are derived: Many puts all but the last on threads of their own
+// (the key is ready soonest); One derives them in turn on the calling thread, for a caller that is
+// itself a worker beside a busy main thread.
+enum class KeyThreads { One, Many };
+
+// PBKDF2-HMAC-SHA1 of passphrase and salt. Its blocks are independent of one another.
 QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, int rounds = kPageKeyRounds,
-                         int length = kPageKeyLength);
+                         int length = kPageKeyLength, KeyThreads threads = KeyThreads::Many);
 
 // The key as the database takes it raw: x'…' with the key in hexadecimal.
 QByteArray rawKeyText(const QByteArray& key);
