@@ -88,30 +88,16 @@ void TfrmKovu::buildMainScreen() {
     imgFm->setStretch(true);
     imgFm->setPicture(formPicture("imgFm.jpg"));
 
-    panTj = new ConditionsPanel(m_ctx, this);
-    pagSz = new QTabWidget(this);
-    pagSz->setObjectName("pagSz");
-    pagSz->setGeometry(641, 44, 630, 388);
-    tasTp = new PicturePage(m_ctx, pagSz);
-    tasLr = new EditorPage(m_ctx, pagSz);
-    pagSz->addTab(tasTp, "图片及压缩数据库");
-    pagSz->addTab(tasLr, "录入生字单词");
-    pagSz->hide();
-    connect(pagSz, &QTabWidget::currentChanged, this,
-            guarded([this](int index) { tasLr->pagSzChange(pagSz->widget(index)); }));
-    connect(pagSz, &QTabWidget::currentChanged, this,
-            guarded([this](int index) { tasTp->pagSzChange(pagSz->widget(index)); }));
-    panBz = new HelpPanel(m_ctx, this);
-    pan1 = new PracticePanel(m_ctx, this);
-    pan1->attachConditions(panTj);
-    panZc = new ConfirmPanel(m_ctx, this);
-    // The tools of the picture page: compaction and the start shortcut with panZc's shortcut mode.
-    m_startShortcuts = std::make_unique<StartShortcuts>(m_ctx, *panZc, *tasTp->spbKj);
-    connect(tasTp->spbYs, &QPushButton::clicked, this, guarded([this] { spbYsClick(m_ctx); }));
-    connect(tasTp->spbKj, &QPushButton::clicked, this, guarded([this] { m_startShortcuts->spbKjClick(); }));
-    connect(panZc->rgpKj, &TRadioGroup::clicked, this, guarded([this] { m_startShortcuts->rgpKjClick(); }));
-    panZc->shortcutAction = [this](const QString& caption) { m_startShortcuts->confirmPanelAction(caption); };
-    tasTp->attachConfirmPanel(panZc);
+    // The panels are built on first use; what each is built with is in its build function.
+    auto practice = std::make_shared<OnDemandGroup>([this] { buildPracticePanels(); });
+    panTj.attach(practice);
+    pan1.attach(practice);
+    auto settings = std::make_shared<OnDemandGroup>([this] { buildSettingsPages(); });
+    pagSz.attach(settings);
+    tasTp.attach(settings);
+    tasLr.attach(settings);
+    panZc.attach(settings);
+    panBz.attach(std::make_shared<OnDemandGroup>([this] { buildHelpPanel(); }));
 
     sta1 = new TStatusBar(this);
     sta1->setObjectName("sta1");
@@ -150,15 +136,109 @@ void TfrmKovu::buildMainScreen() {
     connect(imgSz, &TImage::clicked, this, guarded([this] { imgSzClick(); }));
     connect(imgBz, &TImage::clicked, this, guarded([this] { imgBzClick(); }));
     connect(imgGb, &TImage::clicked, this, guarded([this] { imgGbClick(); }));
-    for (QWidget* w : QList<QWidget*>{imgBt, imgFm, panTj, panTj->panPy, panTj->panSs}) {
+    for (QWidget* w : QList<QWidget*>{imgBt, imgFm}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
     connect(imgBt, &TImage::mouseMoved, bev1, &QWidget::hide);
     connect(imgFm, &TImage::mouseMoved, bev1, &QWidget::hide);
+}
 
+void TfrmKovu::buildPracticePanels() {
+    auto* conditions = new ConditionsPanel(m_ctx, this);
+    panTj.set(conditions);
+    stackInDesignOrder(conditions);
+    for (QWidget* w : QList<QWidget*>{conditions, conditions->panPy, conditions->panSs}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    // The state start-up read from the settings; set before the handler is connected, as it is
+    // stored already.
+    conditions->chkPm->setChecked(m_fitToScreen);
+    conditions->chkPm->setEnabled(!m_fitFixed);
     // A check box's click handler also runs when the program changes its state.
-    connect(panTj->chkPm, &QCheckBox::toggled, this, guarded([this](bool) { chkPmClick(); }));
+    connect(conditions->chkPm, &QCheckBox::toggled, this, guarded([this](bool) { chkPmClick(); }));
+    // As the main screen leaves it: no kind chosen.
+    conditions->panSs->hide();
+    conditions->panPy->hide();
+    conditions->resize(conditions->width(), m_state.CaptionAllowance + 384);
+
+    auto* practice = new PracticePanel(m_ctx, this);
+    pan1.set(practice);
+    stackInDesignOrder(practice);
+    practice->attachConditions(conditions);
+    // The design places of the practice screen, which its layout scales from.
+    practice->RecordDesignGeometry();
+    practice->LayoutPracticePanel();
+}
+
+void TfrmKovu::buildSettingsPages() {
+    auto* pages = new QTabWidget(this);
+    pagSz.set(pages);
+    pages->setObjectName("pagSz");
+    pages->setGeometry(641, 44, 630, 388);
+    pages->hide();
+    stackInDesignOrder(pages);
+    auto* pictures = new PicturePage(m_ctx, pages);
+    auto* editor = new EditorPage(m_ctx, pages);
+    tasTp.set(pictures);
+    tasLr.set(editor);
+    // Adding the first page makes it the current one; the handlers see only later changes.
+    pages->addTab(pictures, "图片及压缩数据库");
+    pages->addTab(editor, "录入生字单词");
+    connect(pages, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { tasLr->pagSzChange(pagSz->widget(index)); }));
+    connect(pages, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { tasTp->pagSzChange(pagSz->widget(index)); }));
+
+    auto* confirm = new ConfirmPanel(m_ctx, this);
+    panZc.set(confirm);
+    stackInDesignOrder(confirm);
+    // The tools of the picture page: compaction and the start shortcut with panZc's shortcut mode.
+    m_startShortcuts = std::make_unique<StartShortcuts>(m_ctx, *confirm, *pictures->spbKj);
+    connect(pictures->spbYs, &QPushButton::clicked, this, guarded([this] { spbYsClick(m_ctx); }));
+    connect(pictures->spbKj, &QPushButton::clicked, this,
+            guarded([this] { m_startShortcuts->spbKjClick(); }));
+    connect(confirm->rgpKj, &TRadioGroup::clicked, this, guarded([this] { m_startShortcuts->rgpKjClick(); }));
+    confirm->shortcutAction = [this](const QString& caption) {
+        m_startShortcuts->confirmPanelAction(caption);
+    };
+    pictures->attachConfirmPanel(confirm);
+}
+
+void TfrmKovu::buildHelpPanel() {
+    auto* help = new HelpPanel(m_ctx, this);
+    panBz.set(help);
+    stackInDesignOrder(help);
+    help->resize(help->width(), m_state.CaptionAllowance + 386);
+    help->redBz->resize(help->redBz->width(), m_state.CaptionAllowance + 372);
+}
+
+void TfrmKovu::stackInDesignOrder(QWidget* panel) {
+    const QList<QWidget*> order = {panTj.peek(), pagSz.peek(), panBz.peek(), pan1.peek(), panZc.peek(), sta1};
+    const qsizetype at = order.indexOf(panel);
+    for (qsizetype i = at + 1; i < order.size(); ++i) {
+        if (order.at(i)) {
+            panel->stackUnder(order.at(i));
+            return;
+        }
+    }
+}
+
+bool TfrmKovu::fitToScreen() const {
+    const ConditionsPanel* conditions = panTj.peek();
+    return conditions ? conditions->chkPm->isChecked() : m_fitToScreen;
+}
+
+void TfrmKovu::setFitToScreen(bool on) {
+    if (ConditionsPanel* conditions = panTj.peek()) {
+        // Changing the check box runs chkPmClick, as a click does.
+        conditions->chkPm->setChecked(on);
+        return;
+    }
+    if (on == m_fitToScreen) return;
+    m_fitToScreen = on;
+    chkPmClick();
 }
 
 void TfrmKovu::FormCreate() {
@@ -176,11 +256,11 @@ void TfrmKovu::FormCreate() {
     } catch (const ReadOnlyError& e) {
         // Not a password problem: the message names the folder or file that cannot be written.
         m_platform.dialogs().message(kOpenFailedTitle, e.message(), MsgIcon::Warning, MsgButtons::Ok);
-        panZc->hide();
+        if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
         return;
     } catch (const KovuError&) {
         m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
-        panZc->hide();
+        if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
         return;
     }
     // 6. The settings row.
@@ -188,10 +268,9 @@ void TfrmKovu::FormCreate() {
         openSettingsRow(m_db.aquCx);
         const bool fit = m_db.aquCx.boolean("自动适应屏幕");
         m_db.aquCx.close();
-        panTj->panPy->lstKt->clear();
-        tasLr->cboKt->clear();
-        // Changing the check box runs chkPmClick, as a click does.
-        panTj->chkPm->setChecked(fit);
+        if (ConditionsPanel* conditions = panTj.peek()) conditions->panPy->lstKt->clear();
+        if (EditorPage* editor = tasLr.peek()) editor->cboKt->clear();
+        setFitToScreen(fit);
         setWindowTitle(kWindowCaption);
     });
     m_db.aquCx.close();
@@ -207,8 +286,9 @@ void TfrmKovu::FormCreate() {
     });
     // 8. Narrow screens always practise at the screen width.
     if (m_platform.screenSize().width() < 800) {
-        panTj->chkPm->setChecked(true);
-        panTj->chkPm->setEnabled(false);
+        setFitToScreen(true);
+        m_fitFixed = true;
+        if (ConditionsPanel* conditions = panTj.peek()) conditions->chkPm->setEnabled(false);
     }
     runGuarded([this] { SwitchPanel(); });
     m_startedUp = true;
@@ -216,7 +296,8 @@ void TfrmKovu::FormCreate() {
 
 void TfrmKovu::RecordDesignGeometry() {
     m_state.LayoutScale = m_width / 8;
-    pan1->RecordDesignGeometry();
+    // The practice screen records its own when it is built.
+    if (PracticePanel* practice = pan1.peek()) practice->RecordDesignGeometry();
 }
 
 void TfrmKovu::setFormSize(int width, int height) {
@@ -257,11 +338,13 @@ QString TfrmKovu::statusText(int panel) const { return sta1->panelText(panel); }
 void TfrmKovu::FormResize() {
     sta1->setPanelWidth(1, m_width - 462);
     const int a = m_state.CaptionAllowance;
-    panBz->resize(panBz->width(), a + 386);
-    panBz->redBz->resize(panBz->redBz->width(), a + 372);
-    panTj->resize(panTj->width(), a + 384);
+    if (HelpPanel* help = panBz.peek()) {
+        help->resize(help->width(), a + 386);
+        help->redBz->resize(help->redBz->width(), a + 372);
+    }
+    if (ConditionsPanel* conditions = panTj.peek()) conditions->resize(conditions->width(), a + 384);
     imgFm->resize(imgFm->width(), a + 382);
-    pan1->LayoutPracticePanel();
+    if (PracticePanel* practice = pan1.peek()) practice->LayoutPracticePanel();
 }
 
 void TfrmKovu::SwitchPanel() {
@@ -284,14 +367,17 @@ void TfrmKovu::SwitchPanel() {
                                                         : QStringLiteral("打开") + barButtonName(i));
     }
     // 2.
-    panZc->hide();
+    if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
     // 3. The button of the open panel shows the return picture (read in step 1).
-    // 4. Visibility.
-    panTj->panSs->setVisible(p == 1);
-    panTj->panPy->setVisible(p == 2 || p == 3);
-    pagSz->setVisible(p == 4);
-    panBz->setVisible(p == 5);
-    panTj->setVisible(p < 4);
+    // 4. Visibility. The panel that opens is built now if it never was; one that was never built
+    // is hidden already.
+    if ((p >= 1 && p <= 3) || panTj.peek()) {
+        panTj->panSs->setVisible(p == 1);
+        panTj->panPy->setVisible(p == 2 || p == 3);
+        panTj->setVisible(p < 4);
+    }
+    if (p == 4 || pagSz.peek()) pagSz->setVisible(p == 4);
+    if (p == 5 || panBz.peek()) panBz->setVisible(p == 5);
     // 5. The conditions panel for the kind.
     if (p >= 1 && p <= 3) {
         panTj->move(2, panTj->y());
@@ -313,8 +399,8 @@ void TfrmKovu::SwitchPanel() {
     }
     // 6. No panel.
     if (p == 0) {
-        panTj->hide();
-        pagSz->hide();
+        if (ConditionsPanel* conditions = panTj.peek()) conditions->hide();
+        if (QTabWidget* pages = pagSz.peek()) pages->hide();
         for (int i = 1; i <= 3; ++i) setStatusText(i, QString());
     }
     if (p == 4) pagSz->raise();
@@ -408,7 +494,8 @@ void TfrmKovu::tmr1Timer() {
 }
 
 void TfrmKovu::chkPmClick() {
-    const bool on = panTj->chkPm->isChecked();
+    const bool on = fitToScreen();
+    m_fitToScreen = on;
     // Without a database (start-up could not open it) there is nothing to store; a connection that a
     // compaction closed is reopened by the statement.
     if (!m_db.con1.isOpen() && !m_startedUp) return;

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/OnDemand.h"
 #include "data/Shared.h"
 #include "platform/Controls.h"
 #include "platform/Platform.h"
@@ -91,13 +92,16 @@ public:
     TStatusBar* sta1;
     QTimer* tmr1;
 
-    ConditionsPanel* panTj;
-    PracticePanel* pan1;
-    QTabWidget* pagSz;
-    PicturePage* tasTp;
-    EditorPage* tasLr;
-    HelpPanel* panBz;
-    ConfirmPanel* panZc;
+    // The work panels, each built the first time it is used (the main screen shows none of them):
+    // the conditions with the practice screen, the settings pages with their confirmation panel,
+    // and the manual.
+    OnDemand<ConditionsPanel> panTj;
+    OnDemand<PracticePanel> pan1;
+    OnDemand<QTabWidget> pagSz;
+    OnDemand<PicturePage> tasTp;
+    OnDemand<EditorPage> tasLr;
+    OnDemand<HelpPanel> panBz;
+    OnDemand<ConfirmPanel> panZc;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -107,6 +111,16 @@ protected:
 
 private:
     void buildMainScreen();
+    void buildPracticePanels();
+    void buildSettingsPages();
+    void buildHelpPanel();
+    // A panel built after start-up takes its place among the others as if it had been built with
+    // them: above the ones built before it in the design order, below the later ones and the
+    // status bar.
+    void stackInDesignOrder(QWidget* panel);
+    // "自动充满屏幕": the check box's state, kept here until the conditions panel exists.
+    bool fitToScreen() const;
+    void setFitToScreen(bool on);
     void togglePanel(int panel);
     void applyFormSize();
 
@@ -118,6 +132,8 @@ private:
     int m_height = 600;
     bool m_startedUp = false;
     bool m_closing = false;
+    bool m_fitToScreen = false;
+    bool m_fitFixed = false;
     std::unique_ptr<StartShortcuts> m_startShortcuts;
     QPointer<QAbstractButton> m_defaultButton;
 };
