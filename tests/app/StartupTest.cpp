@@ -221,8 +221,13 @@ TEST(MainScreen, MenuButtonsTogglePanelsAndTheStatusBar) {
     form->show();
     const QImage ssPicture = form->imgSs->picture();
     const QImage returnPicture(folder.file("fzwj/fh.bmp"));
+    // The main screen comes up without its work panels; each is built when its button opens it.
+    EXPECT_FALSE(form->panTj.peek() || form->pan1.peek() || form->pagSz.peek() || form->panBz.peek() ||
+                 form->panZc.peek());
 
     QTest::mouseClick(form->imgSs, Qt::LeftButton);
+    ASSERT_TRUE(form->panTj.peek() && form->pan1.peek());
+    EXPECT_FALSE(form->pagSz.peek() || form->panBz.peek());
     EXPECT_EQ(form->state().CurrentPanel, 1);
     EXPECT_EQ(form->state().PracticeKind, QStringLiteral("算术"));
     EXPECT_FALSE(form->panTj->isHidden());
@@ -269,6 +274,7 @@ TEST(MainScreen, MenuButtonsTogglePanelsAndTheStatusBar) {
     EXPECT_FALSE(form->panBz->isHidden());
     EXPECT_EQ(form->panBz->x(), 2);
     EXPECT_EQ(form->statusText(1), QStringLiteral(" 《软件使用说明》"));
+    EXPECT_FALSE(form->pagSz.peek());
     QTest::mouseClick(form->imgSz, Qt::LeftButton);
     EXPECT_TRUE(form->panBz->isHidden());
     EXPECT_FALSE(form->pagSz->isHidden());
