@@ -38,6 +38,12 @@ void rawDecoders(const QByteArray& bytes) {
         FUZZ_CHECK(static_cast<qint64>(b.width()) * b.height() <= kMaxPicturePixels);
     } catch (const KovuError&) {
     }
+    try {
+        const QImage p = decodePng(bytes);
+        FUZZ_CHECK(!p.isNull());
+        FUZZ_CHECK(static_cast<qint64>(p.width()) * p.height() <= kMaxPicturePixels);
+    } catch (const KovuError&) {
+    }
 }
 
 }  // namespace

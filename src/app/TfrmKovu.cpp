@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 
+#include "data/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
 #include "editor/EditorPage.h"
@@ -25,10 +26,7 @@ namespace kovu {
 
 namespace {
 
-QImage formPicture(const QString& name) {
-    QImage img(QStringLiteral(":/form/") + name);
-    return img;
-}
+QImage formPicture(const QString& name) { return decodeFormPicture(name); }
 
 // The purpose of the six buttons of the bar, in the bar's order.
 QString barButtonName(int i) {

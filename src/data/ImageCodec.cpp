@@ -1,8 +1,10 @@
 #include "data/ImageCodec.h"
 
+#include <png.h>
 #include <turbojpeg.h>
 
 #include <QBuffer>
+#include <QFile>
 #include <cstdlib>
 
 #include "platform/Errors.h"
@@ -115,9 +117,74 @@ QImage decodeBitmap(const QByteArray& bytes) {
         if (offset < 14 + headerSize || offset > bytes.size() || stride * h > bytes.size() - offset)
             fail(bad);
     }
+    // The kind the program writes itself (uncompressed, 24 bits), read here directly; every other
+    // kind through Qt's reader.
+    if (compression == 0 && bpp == 24 && headerSize >= 40) {
+        const qint64 offset = static_cast<quint32>(le32(bytes, 10));
+        const qint64 stride = (w * 3 + 3) / 4 * 4;
+        const bool topDown = le32(bytes, 22) < 0;
+        QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB888);
+        if (img.isNull()) fail(QStringLiteral("内存不足，位图不能显示。"));
+        for (qint64 y = 0; y < h; ++y) {
+            const auto* src = reinterpret_cast<const uchar*>(bytes.constData()) + offset +
+                              (topDown ? y : h - 1 - y) * stride;
+            uchar* dst = img.scanLine(static_cast<int>(y));
+            for (qint64 x = 0; x < w; ++x, src += 3, dst += 3) {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            }
+        }
+        return img;
+    }
     QImage img;
     if (!img.loadFromData(bytes, "BMP")) fail(QStringLiteral("位图数据不对。"));
     return img;
+}
+
+QImage decodePng(const QByteArray& bytes) {
+    if (bytes.isEmpty()) fail(QStringLiteral("图片数据不存在！"));
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.constData(), static_cast<size_t>(bytes.size())))
+        fail(QStringLiteral("PNG 图片数据不对：%1").arg(QString::fromUtf8(png.message)));
+    if (static_cast<qint64>(png.width) * png.height > kMaxPicturePixels || png.width == 0 ||
+        png.height == 0) {
+        png_image_free(&png);
+        checkSize(png.width, png.height, "PNG ");
+    }
+    // Straight alpha in memory order B G R A, which on this little-endian machine is ARGB32.
+    png.format = PNG_FORMAT_BGRA;
+    QImage img(static_cast<int>(png.width), static_cast<int>(png.height), QImage::Format_ARGB32);
+    if (img.isNull()) {
+        png_image_free(&png);
+        fail(QStringLiteral("内存不足，PNG 图片不能显示。"));
+    }
+    if (!png_image_finish_read(&png, nullptr, img.bits(), static_cast<png_int_32>(img.bytesPerLine()),
+                               nullptr))
+        fail(QStringLiteral("PNG 图片数据不对：%1").arg(QString::fromUtf8(png.message)));
+    return img;
+}
+
+QImage decodePictureAt(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("图片文件 %1 不能读。").arg(path));
+    const QByteArray bytes = f.readAll();
+    if (bytes.startsWith("\x89PNG")) return decodePng(bytes);
+    if (bytes.startsWith("\xff\xd8")) return decodeJpeg(bytes);
+    if (bytes.startsWith("BM")) return decodeBitmap(bytes);
+    QImage img;
+    if (!img.loadFromData(bytes)) fail(QStringLiteral("图片文件 %1 不能显示。").arg(path));
+    return img;
+}
+
+QImage decodeFormPicture(const QString& name) {
+    const QString path = QStringLiteral(":/form/") + name;
+    try {
+        return decodePictureAt(path);
+    } catch (const KovuError&) {
+        return QImage(path);  // a kind the codecs do not know: Qt's readers
+    }
 }
 
 QByteArray encodeBitmap(const QImage& image) {

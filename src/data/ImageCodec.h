@@ -22,4 +22,16 @@ QByteArray encodeJpeg(const QImage& image, int quality = 90);
 QImage decodeBitmap(const QByteArray& bytes);
 QByteArray encodeBitmap(const QImage& image);
 
+// PNG through libpng, as 32-bit ARGB, with the same size limit; raises KovuError for bytes that
+// are not a whole PNG.
+QImage decodePng(const QByteArray& bytes);
+
+// The picture in the file at path (also a resource), decoded by the codecs above where it is one of
+// their kinds and by Qt's readers otherwise. They start at once, where Qt's first read looks
+// through all of its image plug-ins first.
+QImage decodePictureAt(const QString& path);
+
+// One of the form's own pictures, compiled into the program under :/form/.
+QImage decodeFormPicture(const QString& name);
+
 }  // namespace kovu

@@ -1,5 +1,6 @@
 #include "pictures/ConfirmPanel.h"
 
+#include "data/ImageCodec.h"
 #include "platform/ErrorHandler.h"
 
 namespace kovu {
@@ -18,7 +19,7 @@ ConfirmPanel::ConfirmPanel(FormContext& ctx, QWidget* parent) : QFrame(parent), 
     setBackground(lblZ1, palette().color(QPalette::Highlight));
     Image2 = makeControl<TImage>(this, "Image2", 7, 6, 16, 16);
     Image2->setStretch(true);
-    Image2->setPicture(QImage(QStringLiteral(":/form/Image2.png")));
+    Image2->setPicture(decodeFormPicture(QStringLiteral("Image2.png")));
     lblZ0 = makeControl<QLabel>(this, "lblZ0", 4, 4, 348, 20);
     lblZ0->setAlignment(Qt::AlignCenter);
     setTextColor(lblZ0, Qt::white);

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "data/ImageCodec.h"
 #include "platform/Errors.h"
 
 namespace kovu {
@@ -152,8 +153,13 @@ void TImage::setStretch(bool on) {
 }
 
 QImage readPictureFile(const QString& path) {
-    QImage img;
     if (!QFile::exists(path)) fail(QStringLiteral("找不到文件 %1。").arg(path));
+    try {
+        return decodePictureAt(path);
+    } catch (const KovuError&) {
+        // Whatever Qt's readers can still make of it.
+    }
+    QImage img;
     if (!img.load(path)) fail(QStringLiteral("图片文件 %1 不能读出。").arg(path));
     return img;
 }

@@ -6,6 +6,7 @@
 #include <QRegularExpressionValidator>
 
 #include "data/Connection.h"
+#include "data/ImageCodec.h"
 #include "data/QueryModel.h"
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"
@@ -23,7 +24,7 @@ namespace kovu {
 
 namespace {
 
-QImage formPicture(const QString& name) { return QImage(QStringLiteral(":/form/") + name); }
+QImage formPicture(const QString& name) { return decodeFormPicture(name); }
 
 // A picture laid on a solid background, so that it hides what lies under it.
 QImage opaquePicture(const QString& name, const QColor& background) {

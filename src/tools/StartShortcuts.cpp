@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include "data/ImageCodec.h"
 #include "pictures/ConfirmPanel.h"
 #include "platform/Platform.h"
 
@@ -149,7 +150,7 @@ bool StartShortcuts::CreateStartShortcut(const QString& target, const QString& w
         const QString path = folder + "/" + s.fileName(name);
         QString error;
         if (s.create(path, name, target, QFileInfo(target).absolutePath(),
-                     QImage(QStringLiteral(":/form/kovu.png")), error)) {
+                     decodeFormPicture(QStringLiteral("kovu.png")), error)) {
             dlg.message(kTitle, QStringLiteral("已在[%1]建立[%2]快捷方式！").arg(word, name), MsgIcon::None);
             return true;
         }

@@ -166,3 +166,47 @@ TEST(ImageCodec, RefusesDamagedAndAbsurdPicturesBeforeDecoding) {
     EXPECT_EQ(static_cast<int>(b.at(28)), 24);
     EXPECT_EQ(decodeBitmap(b).size(), QSize(34, 34));
 }
+
+TEST(ImageCodec, OwnDecodersGiveWhatQtsReadersGive) {
+    // A picture with an odd width (rows padded to four bytes), every pixel its own colour.
+    QImage img(7, 5, QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgba(x * 30, y * 50, 200 - x * y, 60 + x * 20));
+    auto rgb = [](const QImage& i) { return i.convertToFormat(QImage::Format_RGB888); };
+
+    // 24-bit bitmaps, stored bottom-up (as written) and top-down (negative height).
+    const QByteArray bmp = encodeBitmap(img);
+    QImage qt;
+    ASSERT_TRUE(qt.loadFromData(bmp, "BMP"));
+    EXPECT_EQ(rgb(decodeBitmap(bmp)), rgb(qt));
+    QByteArray topDown = bmp;
+    const qint32 negative = -5;
+    memcpy(topDown.data() + 22, &negative, 4);
+    const QImage flipped = decodeBitmap(topDown);
+    EXPECT_EQ(rgb(flipped), rgb(qt).mirrored(false, true));
+    // A bitmap that lacks its last row is refused before decoding.
+    EXPECT_THROW(decodeBitmap(bmp.left(bmp.size() - 4)), KovuError);
+
+    // PNG keeps the alpha channel.
+    QByteArray png;
+    QBuffer buf(&png);
+    buf.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(img.save(&buf, "PNG"));
+    EXPECT_EQ(decodePng(png).convertToFormat(QImage::Format_ARGB32), img);
+    EXPECT_THROW(decodePng(png.left(png.size() / 2)), KovuError);
+    EXPECT_THROW(decodePng(QByteArray("\x89PNG\r\n\x1a\n", 8)), KovuError);
+
+    // Files are told apart by their content, whatever their names; the form's own pictures decode
+    // as Qt decodes them.
+    TestFolder folder;
+    for (const auto& [name, bytes] : {std::pair{"a.jpg", png}, {"b.png", bmp}}) {
+        QFile f(folder.file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    EXPECT_EQ(decodePictureAt(folder.file("a.jpg")).convertToFormat(QImage::Format_ARGB32), img);
+    EXPECT_EQ(rgb(readPictureFile(folder.file("b.png"))), rgb(qt));
+    for (const char* name : {"kovu.png", "imgFm.jpg", "imgBt.png"})
+        EXPECT_EQ(rgb(decodeFormPicture(name)), rgb(QImage(QStringLiteral(":/form/") + name))) << name;
+}
