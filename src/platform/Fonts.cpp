@@ -27,10 +27,7 @@ const QList<FontMap>& fontMaps() {
     return maps;
 }
 
-}  // namespace
-
-QStringList fontSubstitutes(const QString& designFamily) {
-    const QStringList installed = QFontDatabase::families();
+QStringList substitutesAmong(const QStringList& installed, const QString& designFamily) {
     for (const FontMap& m : fontMaps()) {
         if (designFamily != QString::fromUtf8(m.design)) continue;
         QStringList out;
@@ -41,16 +38,24 @@ QStringList fontSubstitutes(const QString& designFamily) {
     return {};
 }
 
+}  // namespace
+
+QStringList fontSubstitutes(const QString& designFamily) {
+    return substitutesAmong(QFontDatabase::families(), designFamily);
+}
+
 void installChineseFonts() {
+    // The list of installed families is built once: each call makes it anew.
+    const QStringList installed = QFontDatabase::families();
     for (const FontMap& m : fontMaps()) {
         const QString design = QString::fromUtf8(m.design);
-        const QStringList subs = fontSubstitutes(design);
+        const QStringList subs = substitutesAmong(installed, design);
         if (!subs.isEmpty()) QFont::insertSubstitutions(design, subs);
     }
     // Ordinary texts (captions, lists, messages) use a complete CJK sans face.
     QStringList general;
     for (const char* f : {"Noto Sans CJK SC", "WenQuanYi Zen Hei", "Droid Sans Fallback"})
-        if (QFontDatabase::families().contains(f)) general << f;
+        if (installed.contains(f)) general << f;
     if (!general.isEmpty()) {
         QFont::insertSubstitutions("DejaVu Sans", general);
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
