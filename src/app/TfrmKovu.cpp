@@ -159,7 +159,6 @@ void TfrmKovu::buildPracticePanels() {
     // As the main screen leaves it: no kind chosen.
     conditions->panSs->hide();
     conditions->panPy->hide();
-    conditions->resize(conditions->width(), m_state.CaptionAllowance + 384);
 
     auto* practice = new PracticePanel(m_ctx, this);
     pan1.set(practice);
@@ -167,7 +166,8 @@ void TfrmKovu::buildPracticePanels() {
     practice->attachConditions(conditions);
     // The design places of the practice screen, which its layout scales from.
     practice->RecordDesignGeometry();
-    practice->LayoutPracticePanel();
+    // Both at the form's present size.
+    FormResize();
 }
 
 void TfrmKovu::buildSettingsPages() {
@@ -208,8 +208,7 @@ void TfrmKovu::buildHelpPanel() {
     auto* help = new HelpPanel(m_ctx, this);
     panBz.set(help);
     stackInDesignOrder(help);
-    help->resize(help->width(), m_state.CaptionAllowance + 386);
-    help->redBz->resize(help->redBz->width(), m_state.CaptionAllowance + 372);
+    FormResize();
 }
 
 void TfrmKovu::stackInDesignOrder(QWidget* panel) {

@@ -170,9 +170,13 @@ QImage decodePictureAt(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) fail(QStringLiteral("图片文件 %1 不能读。").arg(path));
     const QByteArray bytes = f.readAll();
-    if (bytes.startsWith("\x89PNG")) return decodePng(bytes);
-    if (bytes.startsWith("\xff\xd8")) return decodeJpeg(bytes);
-    if (bytes.startsWith("BM")) return decodeBitmap(bytes);
+    try {
+        if (bytes.startsWith("\x89PNG")) return decodePng(bytes);
+        if (bytes.startsWith("\xff\xd8")) return decodeJpeg(bytes);
+        if (bytes.startsWith("BM")) return decodeBitmap(bytes);
+    } catch (const KovuError&) {
+        // Whatever Qt's readers can still make of it.
+    }
     QImage img;
     if (!img.loadFromData(bytes)) fail(QStringLiteral("图片文件 %1 不能显示。").arg(path));
     return img;
@@ -183,7 +187,7 @@ QImage decodeFormPicture(const QString& name) {
     try {
         return decodePictureAt(path);
     } catch (const KovuError&) {
-        return QImage(path);  // a kind the codecs do not know: Qt's readers
+        return QImage();
     }
 }
 

@@ -27,11 +27,13 @@ QByteArray encodeBitmap(const QImage& image);
 QImage decodePng(const QByteArray& bytes);
 
 // The picture in the file at path (also a resource), decoded by the codecs above where it is one of
-// their kinds and by Qt's readers otherwise. They start at once, where Qt's first read looks
-// through all of its image plug-ins first.
+// their kinds and by Qt's readers otherwise or where they refuse it; raises KovuError when neither
+// can read it. The codecs start at once, where Qt's first read looks through all of its image
+// plug-ins first.
 QImage decodePictureAt(const QString& path);
 
-// One of the form's own pictures, compiled into the program under :/form/.
+// One of the form's own pictures, compiled into the program under :/form/ (a null picture if it
+// cannot be read).
 QImage decodeFormPicture(const QString& name);
 
 }  // namespace kovu

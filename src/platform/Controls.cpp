@@ -157,11 +157,8 @@ QImage readPictureFile(const QString& path) {
     try {
         return decodePictureAt(path);
     } catch (const KovuError&) {
-        // Whatever Qt's readers can still make of it.
+        fail(QStringLiteral("图片文件 %1 不能读出。").arg(path));
     }
-    QImage img;
-    if (!img.load(path)) fail(QStringLiteral("图片文件 %1 不能读出。").arg(path));
-    return img;
 }
 
 void TImage::loadFromFile(const QString& path) { setPicture(readPictureFile(path)); }
