@@ -61,13 +61,18 @@ struct Hmac {
     }
 };
 
-// Block number index (from 1) of the derived key.
-void deriveBlock(const Hmac& h, const QByteArray& salt, int rounds, quint32 index, unsigned char* out) {
+// The start of a block's chain: the first round's digest, over the salt and the block number.
+void firstRound(const Hmac& h, const QByteArray& salt, quint32 index, unsigned char* digest) {
     std::vector<unsigned char> first(salt.size() + 4);
     std::memcpy(first.data(), salt.constData(), salt.size());
     putBigEndian(index, first.data() + salt.size());
+    h.mac(first.data(), first.size(), digest);
+}
+
+// Block number index (from 1) of the derived key.
+void deriveBlock(const Hmac& h, const QByteArray& salt, int rounds, quint32 index, unsigned char* out) {
     unsigned char u[SHA_DIGEST_LENGTH];
-    h.mac(first.data(), first.size(), u);
+    firstRound(h, salt, index, u);
     unsigned char sum[SHA_DIGEST_LENGTH];
     std::memcpy(sum, u, sizeof sum);
     // Every later round hashes one 20-byte digest after a 64-byte pad: a single padded block whose
@@ -149,13 +154,19 @@ KOVU_SHA_TARGET inline ShaState shaDigestBlock(const ShaState& start, const ShaS
     return {_mm_add_epi32(abcd, start.abcd), _mm_sha1nexte_epu32(e0, start.e)};
 }
 
+KOVU_SHA_TARGET void putSum(const ShaState& sum, unsigned char* out) {
+    const quint32 words[] = {static_cast<quint32>(_mm_extract_epi32(sum.abcd, 3)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 2)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 1)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 0)),
+                             static_cast<quint32>(_mm_extract_epi32(sum.e, 3))};
+    for (int i = 0; i < 5; ++i) putBigEndian(words[i], out + 4 * i);
+}
+
 KOVU_SHA_TARGET void deriveBlockSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
                                     unsigned char* out) {
-    std::vector<unsigned char> first(salt.size() + 4);
-    std::memcpy(first.data(), salt.constData(), salt.size());
-    putBigEndian(index, first.data() + salt.size());
     unsigned char digest[SHA_DIGEST_LENGTH];
-    h.mac(first.data(), first.size(), digest);
+    firstRound(h, salt, index, digest);
     const ShaState inner = stateOf(h.inner.h0, h.inner.h1, h.inner.h2, h.inner.h3, h.inner.h4);
     const ShaState outer = stateOf(h.outer.h0, h.outer.h1, h.outer.h2, h.outer.h3, h.outer.h4);
     ShaState u = stateOf(digest);
@@ -165,12 +176,34 @@ KOVU_SHA_TARGET void deriveBlockSha(const Hmac& h, const QByteArray& salt, int r
         sum.abcd = _mm_xor_si128(sum.abcd, u.abcd);
         sum.e = _mm_xor_si128(sum.e, u.e);
     }
-    const quint32 words[] = {static_cast<quint32>(_mm_extract_epi32(sum.abcd, 3)),
-                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 2)),
-                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 1)),
-                             static_cast<quint32>(_mm_extract_epi32(sum.abcd, 0)),
-                             static_cast<quint32>(_mm_extract_epi32(sum.e, 3))};
-    for (int i = 0; i < 5; ++i) putBigEndian(words[i], out + 4 * i);
+    putSum(sum, out);
+}
+
+// Blocks index and index + 1 in one pass: each round of one chain waits on the one before it, so
+// two chains side by side keep the SHA unit busy where one leaves it idle half the time.
+KOVU_SHA_TARGET void deriveTwoBlocksSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
+                                        unsigned char* out) {
+    unsigned char digest[2][SHA_DIGEST_LENGTH];
+    firstRound(h, salt, index, digest[0]);
+    firstRound(h, salt, index + 1, digest[1]);
+    const ShaState inner = stateOf(h.inner.h0, h.inner.h1, h.inner.h2, h.inner.h3, h.inner.h4);
+    const ShaState outer = stateOf(h.outer.h0, h.outer.h1, h.outer.h2, h.outer.h3, h.outer.h4);
+    ShaState u0 = stateOf(digest[0]);
+    ShaState u1 = stateOf(digest[1]);
+    ShaState sum0 = u0;
+    ShaState sum1 = u1;
+    for (int r = 1; r < rounds; ++r) {
+        const ShaState i0 = shaDigestBlock(inner, u0);
+        const ShaState i1 = shaDigestBlock(inner, u1);
+        u0 = shaDigestBlock(outer, i0);
+        u1 = shaDigestBlock(outer, i1);
+        sum0.abcd = _mm_xor_si128(sum0.abcd, u0.abcd);
+        sum0.e = _mm_xor_si128(sum0.e, u0.e);
+        sum1.abcd = _mm_xor_si128(sum1.abcd, u1.abcd);
+        sum1.e = _mm_xor_si128(sum1.e, u1.e);
+    }
+    putSum(sum0, out);
+    putSum(sum1, out + SHA_DIGEST_LENGTH);
 }
 
 }  // namespace
@@ -190,18 +223,23 @@ QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, i
             deriveBlock(h, salt, rounds, b + 1, block);
     };
     std::vector<std::thread> others;
-    for (int b = 1; b < blocks; ++b) {
-        if (threads == KeyThreads::One) {
-            derive(b);
-            continue;
+    if (threads == KeyThreads::One) {
+        // Two blocks at a time where the instructions allow it, one after another otherwise.
+        int b = 0;
+        if (sha)
+            for (; b + 1 < blocks; b += 2)
+                deriveTwoBlocksSha(h, salt, rounds, b + 1, out.data() + b * SHA_DIGEST_LENGTH);
+        for (; b < blocks; ++b) derive(b);
+    } else {
+        for (int b = 1; b < blocks; ++b) {
+            try {
+                others.emplace_back(derive, b);
+            } catch (const std::system_error&) {
+                derive(b);  // no thread to be had: the same work, only later
+            }
         }
-        try {
-            others.emplace_back(derive, b);
-        } catch (const std::system_error&) {
-            derive(b);  // no thread to be had: the same work, only later
-        }
+        derive(0);
     }
-    derive(0);
     for (std::thread& t : others) t.join();
     return QByteArray(reinterpret_cast<const char*>(out.data()), length);
 }
