@@ -46,6 +46,11 @@ void TfrmKovu::openDatabaseAhead(const QString& exeFolder) {
     Connection::openAhead(folderWithSeparator(exeFolder) + kDatabaseFileName, kDatabasePassword);
 }
 
+std::function<void()> TfrmKovu::mainScreenPicturesDecoder() {
+    return formPicturesDecoder({QStringLiteral("kovu.png"), QStringLiteral("imgBt.png"),
+                                QStringLiteral("imgGb.png"), QStringLiteral("imgFm.jpg")});
+}
+
 TfrmKovu::TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_ctx{platform, m_state, m_db, *this} {
     setObjectName("frmKovu");

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/OnDemand.h"
@@ -40,6 +41,9 @@ public:
     // Starts opening the database of exeFolder on a worker thread (Connection::openAhead); the form
     // constructed on that folder takes the connection over at the step of start-up that opens it.
     static void openDatabaseAhead(const QString& exeFolder);
+    // The work that decodes the main screen's own pictures, to be run on a worker thread before the
+    // form is constructed (formPicturesDecoder).
+    static std::function<void()> mainScreenPicturesDecoder();
 
     // FormServices
     void setStatusText(int panel, const QString& text) override;

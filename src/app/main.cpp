@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
     // The program's folder, where kovu.mdb lies. The database is opened while the window is built.
     const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
     kovu::TfrmKovu::openDatabaseAhead(folder);
+    // The font configuration and the main screen's pictures, on one worker while Qt connects to
+    // the display.
+    kovu::loadFontConfigurationAhead(kovu::TfrmKovu::mainScreenPicturesDecoder());
     KovuApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);
     kovu::installChineseFonts();

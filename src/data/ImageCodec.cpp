@@ -5,7 +5,11 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QHash>
 #include <cstdlib>
+#include <future>
+#include <memory>
+#include <mutex>
 
 #include "platform/Errors.h"
 
@@ -182,13 +186,56 @@ QImage decodePictureAt(const QString& path) {
     return img;
 }
 
-QImage decodeFormPicture(const QString& name) {
-    const QString path = QStringLiteral(":/form/") + name;
+namespace {
+
+QImage decodeFormPictureNow(const QString& name) {
     try {
-        return decodePictureAt(path);
+        const QImage img = decodePictureAt(QStringLiteral(":/form/") + name);
+        return img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
     } catch (const KovuError&) {
         return QImage();
     }
+}
+
+// Pictures being decoded by the work formPicturesDecoder gave out.
+struct FormPicturesAhead {
+    std::mutex lock;
+    QStringList names;
+    std::shared_future<QHash<QString, QImage>> pictures;
+};
+
+FormPicturesAhead& formPicturesAhead() {
+    static FormPicturesAhead a;
+    return a;
+}
+
+}  // namespace
+
+QImage decodeFormPicture(const QString& name) {
+    std::shared_future<QHash<QString, QImage>> pictures;
+    {
+        FormPicturesAhead& a = formPicturesAhead();
+        std::lock_guard<std::mutex> g(a.lock);
+        if (a.pictures.valid() && a.names.contains(name)) pictures = a.pictures;
+    }
+    if (pictures.valid()) return pictures.get().value(name);
+    return decodeFormPictureNow(name);
+}
+
+std::function<void()> formPicturesDecoder(const QStringList& names) {
+    auto done = std::make_shared<std::promise<QHash<QString, QImage>>>();
+    {
+        FormPicturesAhead& a = formPicturesAhead();
+        std::lock_guard<std::mutex> g(a.lock);
+        a.names = names;
+        a.pictures = done->get_future().share();
+    }
+    return [done, names] {
+        QHash<QString, QImage> out;
+        for (const QString& n : names) out.insert(n, decodeFormPictureNow(n));
+        done->set_value(out);
+    };
 }
 
 QByteArray encodeBitmap(const QImage& image) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
+#include <QStringList>
+#include <functional>
 
 namespace kovu {
 
@@ -33,7 +35,13 @@ QImage decodePng(const QByteArray& bytes);
 QImage decodePictureAt(const QString& path);
 
 // One of the form's own pictures, compiled into the program under :/form/ (a null picture if it
-// cannot be read).
+// cannot be read), in the form the screen draws without converting: 32-bit RGB, or premultiplied
+// ARGB where the picture has an alpha channel.
 QImage decodeFormPicture(const QString& name);
+
+// Work that decodes the named form pictures on the thread that runs it (a worker at start-up, so
+// that building the window does not wait for them). From the call on, decodeFormPicture of one of
+// them takes it from that work, waiting for it if need be; so the work must be run, once.
+std::function<void()> formPicturesDecoder(const QStringList& names);
 
 }  // namespace kovu

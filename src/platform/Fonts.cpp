@@ -1,5 +1,7 @@
 #include "platform/Fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -7,6 +9,10 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <future>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 namespace kovu {
 
@@ -38,13 +44,48 @@ QStringList substitutesAmong(const QStringList& installed, const QString& design
     return {};
 }
 
+// The worker that reads the font configuration ahead, joined when the program ends.
+struct ConfigurationAhead {
+    std::thread worker;
+    std::shared_future<void> read;
+    ~ConfigurationAhead() {
+        if (worker.joinable()) worker.join();
+    }
+};
+
+ConfigurationAhead& configurationAhead() {
+    static ConfigurationAhead a;
+    return a;
+}
+
 }  // namespace
+
+void loadFontConfigurationAhead(std::function<void()> andThen) {
+    ConfigurationAhead& a = configurationAhead();
+    if (a.read.valid()) {
+        if (andThen) andThen();
+        return;
+    }
+    auto read = std::make_shared<std::promise<void>>();
+    try {
+        a.worker = std::thread([read, andThen] {
+            FcInit();
+            read->set_value();
+            if (andThen) andThen();
+        });
+        a.read = read->get_future().share();
+    } catch (const std::system_error&) {
+        // No thread to be had: Qt reads the configuration itself at its first font.
+        if (andThen) andThen();
+    }
+}
 
 QStringList fontSubstitutes(const QString& designFamily) {
     return substitutesAmong(QFontDatabase::families(), designFamily);
 }
 
 void installChineseFonts() {
+    if (const std::shared_future<void>& read = configurationAhead().read; read.valid()) read.wait();
     // The list of installed families is built once: each call makes it anew.
     const QStringList installed = QFontDatabase::families();
     for (const FontMap& m : fontMaps()) {
