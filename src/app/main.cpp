@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QThread>
 #include <cstdio>
 #include <cstdlib>
 
@@ -77,6 +78,10 @@ int main(int argc, char** argv) {
     }
     // The program's folder, where kovu.mdb lies. The database is opened while the window is built.
     const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    // Qt takes the first thread that it meets for the main thread, and the workers started below
+    // use it too (files, pictures): this thread makes itself known first, or now and then a worker
+    // would be taken for the main thread and the application refused its place.
+    QThread::currentThread();
     kovu::TfrmKovu::openDatabaseAhead(folder);
     // The font configuration and the main screen's pictures, on one worker while Qt connects to
     // the display.
