@@ -219,7 +219,14 @@ QImage decodeFormPicture(const QString& name) {
         std::lock_guard<std::mutex> g(a.lock);
         if (a.pictures.valid() && a.names.contains(name)) pictures = a.pictures;
     }
-    if (pictures.valid()) return pictures.get().value(name);
+    if (pictures.valid()) {
+        try {
+            const QHash<QString, QImage>& done = pictures.get();
+            if (auto it = done.constFind(name); it != done.constEnd()) return it.value();
+        } catch (const std::future_error&) {
+            // The work was dropped without running: the picture is decoded here instead.
+        }
+    }
     return decodeFormPictureNow(name);
 }
 
@@ -233,7 +240,11 @@ std::function<void()> formPicturesDecoder(const QStringList& names) {
     }
     return [done, names] {
         QHash<QString, QImage> out;
-        for (const QString& n : names) out.insert(n, decodeFormPictureNow(n));
+        try {
+            for (const QString& n : names) out.insert(n, decodeFormPictureNow(n));
+        } catch (...) {
+            // Out of memory: what is missing is decoded when it is asked for.
+        }
         done->set_value(out);
     };
 }

@@ -224,4 +224,7 @@ TEST(ImageCodec, OwnDecodersGiveWhatQtsReadersGive) {
     for (const char* name : {"kovu.png", "imgFm.jpg"}) formPicturesMatchQt(name);
     EXPECT_TRUE(decodeFormPicture("nothing.png").isNull());
     worker.join();
+    // Work dropped without running leaves nobody waiting: the picture is decoded when asked for.
+    formPicturesDecoder({"imgBt.png"});
+    formPicturesMatchQt("imgBt.png");
 }
