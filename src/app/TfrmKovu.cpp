@@ -26,8 +26,6 @@ namespace kovu {
 
 namespace {
 
-QImage formPicture(const QString& name) { return decodeFormPicture(name); }
-
 // The purpose of the six buttons of the bar, in the bar's order.
 QString barButtonName(int i) {
     static const char* const names[] = {"算术练习", "拼音练习", "英语练习", "设置", "使用说明", "退出"};
@@ -72,24 +70,24 @@ void TfrmKovu::buildMainScreen() {
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint);
     setMouseTracking(true);
-    setWindowIcon(QIcon(QPixmap::fromImage(formPicture("kovu.png"))));
+    setWindowIcon(QIcon(QPixmap::fromImage(decodeFormPicture("kovu.png"))));
 
     bveAn = makeControl<TBevel>(this, "bveAn", 1, 1, 630, 41);
     imgBt = makeControl<TImage>(this, "imgBt", 23, 4, 250, 34);
     imgBt->setTransparent(true);
-    imgBt->setPicture(formPicture("imgBt.png"));
+    imgBt->setPicture(decodeFormPicture("imgBt.png"));
     imgSs = makeControl<TImage>(this, "imgSs", 309, 4, 34, 34);
     imgPy = makeControl<TImage>(this, "imgPy", 359, 4, 34, 34);
     imgYy = makeControl<TImage>(this, "imgYy", 409, 4, 34, 34);
     imgSz = makeControl<TImage>(this, "imgSz", 459, 4, 34, 34);
     imgBz = makeControl<TImage>(this, "imgBz", 510, 4, 34, 34);
     imgGb = makeControl<TImage>(this, "imgGb", 580, 4, 34, 34);
-    imgGb->setPicture(formPicture("imgGb.png"));
+    imgGb->setPicture(decodeFormPicture("imgGb.png"));
     bev1 = makeControl<TBevel>(this, "bev1", 308, 3, 36, 36);
     bev1->hide();
     imgFm = makeControl<TImage>(this, "imgFm", 3, 44, 628, 382);
     imgFm->setStretch(true);
-    imgFm->setPicture(formPicture("imgFm.jpg"));
+    imgFm->setPicture(decodeFormPicture("imgFm.jpg"));
 
     // The panels are built on first use; what each is built with is in its build function.
     auto practice = std::make_shared<OnDemandGroup>([this] { buildPracticePanels(); });

@@ -72,7 +72,7 @@ void Connection::openAhead(const QString& file, const QString& key) {
     }
     a.file = file;
     a.key = key;
-    // The worker derives the key's blocks in turn, so the thread that builds the window keeps a
+    // The worker derives the key's blocks by itself, so the thread that builds the window keeps a
     // core of its own.
     a.handle = std::async(std::launch::async, [file, key] { return openHandle(file, key, KeyThreads::One); });
 }

@@ -163,47 +163,30 @@ KOVU_SHA_TARGET void putSum(const ShaState& sum, unsigned char* out) {
     for (int i = 0; i < 5; ++i) putBigEndian(words[i], out + 4 * i);
 }
 
-KOVU_SHA_TARGET void deriveBlockSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
-                                    unsigned char* out) {
-    unsigned char digest[SHA_DIGEST_LENGTH];
-    firstRound(h, salt, index, digest);
-    const ShaState inner = stateOf(h.inner.h0, h.inner.h1, h.inner.h2, h.inner.h3, h.inner.h4);
-    const ShaState outer = stateOf(h.outer.h0, h.outer.h1, h.outer.h2, h.outer.h3, h.outer.h4);
-    ShaState u = stateOf(digest);
-    ShaState sum = u;
-    for (int r = 1; r < rounds; ++r) {
-        u = shaDigestBlock(outer, shaDigestBlock(inner, u));
-        sum.abcd = _mm_xor_si128(sum.abcd, u.abcd);
-        sum.e = _mm_xor_si128(sum.e, u.e);
-    }
-    putSum(sum, out);
-}
-
-// Blocks index and index + 1 in one pass: each round of one chain waits on the one before it, so
+// Blocks index to index + N - 1 in one pass. Each round of a chain waits on the one before it, so
 // two chains side by side keep the SHA unit busy where one leaves it idle half the time.
-KOVU_SHA_TARGET void deriveTwoBlocksSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
-                                        unsigned char* out) {
-    unsigned char digest[2][SHA_DIGEST_LENGTH];
-    firstRound(h, salt, index, digest[0]);
-    firstRound(h, salt, index + 1, digest[1]);
+template <int N>
+KOVU_SHA_TARGET void deriveBlocksSha(const Hmac& h, const QByteArray& salt, int rounds, quint32 index,
+                                     unsigned char* out) {
     const ShaState inner = stateOf(h.inner.h0, h.inner.h1, h.inner.h2, h.inner.h3, h.inner.h4);
     const ShaState outer = stateOf(h.outer.h0, h.outer.h1, h.outer.h2, h.outer.h3, h.outer.h4);
-    ShaState u0 = stateOf(digest[0]);
-    ShaState u1 = stateOf(digest[1]);
-    ShaState sum0 = u0;
-    ShaState sum1 = u1;
-    for (int r = 1; r < rounds; ++r) {
-        const ShaState i0 = shaDigestBlock(inner, u0);
-        const ShaState i1 = shaDigestBlock(inner, u1);
-        u0 = shaDigestBlock(outer, i0);
-        u1 = shaDigestBlock(outer, i1);
-        sum0.abcd = _mm_xor_si128(sum0.abcd, u0.abcd);
-        sum0.e = _mm_xor_si128(sum0.e, u0.e);
-        sum1.abcd = _mm_xor_si128(sum1.abcd, u1.abcd);
-        sum1.e = _mm_xor_si128(sum1.e, u1.e);
+    ShaState u[N];
+    ShaState sum[N];
+    for (int i = 0; i < N; ++i) {
+        unsigned char digest[SHA_DIGEST_LENGTH];
+        firstRound(h, salt, index + i, digest);
+        u[i] = sum[i] = stateOf(digest);
     }
-    putSum(sum0, out);
-    putSum(sum1, out + SHA_DIGEST_LENGTH);
+    for (int r = 1; r < rounds; ++r) {
+        ShaState half[N];
+        for (int i = 0; i < N; ++i) half[i] = shaDigestBlock(inner, u[i]);
+        for (int i = 0; i < N; ++i) {
+            u[i] = shaDigestBlock(outer, half[i]);
+            sum[i].abcd = _mm_xor_si128(sum[i].abcd, u[i].abcd);
+            sum[i].e = _mm_xor_si128(sum[i].e, u[i].e);
+        }
+    }
+    for (int i = 0; i < N; ++i) putSum(sum[i], out + i * SHA_DIGEST_LENGTH);
 }
 
 }  // namespace
@@ -218,19 +201,19 @@ QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, i
     auto derive = [&](int b) {
         unsigned char* block = out.data() + b * SHA_DIGEST_LENGTH;
         if (sha)
-            deriveBlockSha(h, salt, rounds, b + 1, block);
+            deriveBlocksSha<1>(h, salt, rounds, b + 1, block);
         else
             deriveBlock(h, salt, rounds, b + 1, block);
     };
-    std::vector<std::thread> others;
     if (threads == KeyThreads::One) {
         // Two blocks at a time where the instructions allow it, one after another otherwise.
         int b = 0;
         if (sha)
             for (; b + 1 < blocks; b += 2)
-                deriveTwoBlocksSha(h, salt, rounds, b + 1, out.data() + b * SHA_DIGEST_LENGTH);
+                deriveBlocksSha<2>(h, salt, rounds, b + 1, out.data() + b * SHA_DIGEST_LENGTH);
         for (; b < blocks; ++b) derive(b);
     } else {
+        std::vector<std::thread> others;
         for (int b = 1; b < blocks; ++b) {
             try {
                 others.emplace_back(derive, b);
@@ -239,8 +222,8 @@ QByteArray derivePageKey(const QByteArray& passphrase, const QByteArray& salt, i
             }
         }
         derive(0);
+        for (std::thread& t : others) t.join();
     }
-    for (std::thread& t : others) t.join();
     return QByteArray(reinterpret_cast<const char*>(out.data()), length);
 }
 

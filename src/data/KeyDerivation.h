@@ -13,8 +13,9 @@ inline constexpr int kPageKeyLength = 32;
 inline constexpr int kPageKeySaltLength = 16;
 
 // Where the 20-byte blocks of a key are derived: Many puts all but the last on threads of their own
-// (the key is ready soonest); One derives them in turn on the calling thread, for a caller that is
-// itself a worker beside a busy main thread.
+// (the key is ready soonest); One derives them on the calling thread alone (two side by side where
+// the processor has SHA instructions), for a caller that is itself a worker beside a busy main
+// thread.
 enum class KeyThreads { One, Many };
 
 // PBKDF2-HMAC-SHA1 of passphrase and salt. Its blocks are independent of one another.

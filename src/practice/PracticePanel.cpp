@@ -24,11 +24,9 @@ namespace kovu {
 
 namespace {
 
-QImage formPicture(const QString& name) { return decodeFormPicture(name); }
-
 // A picture laid on a solid background, so that it hides what lies under it.
 QImage opaquePicture(const QString& name, const QColor& background) {
-    const QImage src = formPicture(name);
+    const QImage src = decodeFormPicture(name);
     QImage out(src.size(), QImage::Format_RGB32);
     out.fill(background);
     QPainter p(&out);
@@ -192,7 +190,7 @@ void PracticePanel::buildQuestionArea() {
     // The tone step: the picture of the five tones under the four typefaces, the box for the
     // digit at its top right.
     imgYd = makeControl<TImage>(pan2, "imgYd", 9, 101, 300, 93);
-    imgYd->setPicture(formPicture("imgYd.png"));
+    imgYd->setPicture(decodeFormPicture("imgYd.png"));
     imgYd->setStretch(true);
     imgYd->hide();
     edtYd = makeControl<QLineEdit>(pan2, "edtYd", 202, 106, 40, 37);
@@ -226,7 +224,7 @@ void PracticePanel::buildScoreBox() {
     lblCb = makeLabel(pan3, "lblCb", 179, 11, 144, 20, QStringLiteral("累计平均"), "宋体", 12);
     lblCj = makeLabel(pan3, "lblCj", 179, 34, 144, 54, QStringLiteral("100"), "宋体", 40, Qt::AlignCenter);
     imgFx = makeControl<TImage>(pan3, "imgFx", 2, 2, 333, 95);
-    imgFx->setPicture(formPicture("imgFx.jpg"));
+    imgFx->setPicture(decodeFormPicture("imgFx.jpg"));
     imgFx->setStretch(true);
     imgFx->hide();
 }
@@ -241,7 +239,7 @@ void PracticePanel::buildScorePanel() {
         makeLabel(panCj, "lblLc", 4, 4, 533, 28, QStringLiteral("算术练习成绩"), "黑体", 14, Qt::AlignCenter);
     setTextColor(lblLc, Qt::white);
     imgLc = makeControl<TImage>(panCj, "imgLc", 10, 10, 16, 16);
-    imgLc->setPicture(formPicture("Image2.png"));
+    imgLc->setPicture(decodeFormPicture("Image2.png"));
     imgLc->setStretch(true);
     butCh = makeControl<QPushButton>(panCj, "butCh", 521, 8, 18, 20);
     butCh->setText("X");
