@@ -153,6 +153,10 @@ sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads)
     // close() folds the log back, so the file at rest stands alone.
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+    // The log and its index are created and mapped by the first read after the switch: done here,
+    // so that waiting on the file system for them (new files, the index's pages) falls to this
+    // thread and not to the first statement of whoever takes the handle.
+    sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     return db;
 }
 

@@ -229,6 +229,9 @@ TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase)
     {
         Connection writer;
         writer.open(folder.db(), kDatabasePassword);
+        // The log is set up by the open itself, not left to the first statement.
+        EXPECT_TRUE(QFile::exists(folder.db() + "-wal"));
+        EXPECT_TRUE(QFile::exists(folder.db() + "-shm"));
         writer.exec("INSERT INTO sscj (序号, 题目, 得分, 平均分, 时间) VALUES (1, '3 + 5 = 8', 100, 100, ?)",
                     {QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12))});
         // Another connection (another program, or this one after a crash) sees the committed row.
