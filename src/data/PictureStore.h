@@ -49,7 +49,8 @@ struct MenuPictureFile {
     QString file;
 };
 QList<MenuPictureFile> menuPictureFiles();
-// Whether a menu picture file is there and decodes as its kind (bitmap or JPEG).
+// Whether a menu picture file is there and whole: a bitmap that decodes, a JPEG whose header reads
+// and whose stream ends with its end marker.
 bool menuPictureReadable(const QString& path);
 // Writes the menu pictures into exeFolder/fzwj; with onlyMissing, files that are there and decode
 // stay untouched. Each file is written whole or not at all. Returns the number of files written.

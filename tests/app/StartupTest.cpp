@@ -178,11 +178,20 @@ TEST(Startup, MenuPicturesSurviveAFullDiskAndAPictureThatCannotBeRead) {
     EXPECT_TRUE(platform.dlg().log.front().text.contains("py.bmp"));
     EXPECT_EQ(form->state().CurrentPanel, 0);
     EXPECT_TRUE(form->panTj->isHidden());
-    // The next start writes it again.
+    // The background cut short as well (its header still whole): the next start writes both again.
+    QFile bj(fz + "/bj.jpg");
+    ASSERT_TRUE(bj.open(QIODevice::ReadWrite));
+    const QByteArray whole = bj.readAll();
+    ASSERT_TRUE(bj.resize(whole.size() / 2));
+    bj.close();
+    EXPECT_FALSE(menuPictureReadable(fz + "/bj.jpg"));
     form.reset();
     platform.dlg().clear();
     form = makeForm(platform, folder);
     EXPECT_TRUE(menuPictureReadable(fz + "/py.bmp"));
+    ASSERT_TRUE(bj.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bj.readAll(), whole);
+    bj.close();
     QTest::mouseClick(form->imgSs, Qt::LeftButton);
     EXPECT_EQ(form->state().CurrentPanel, 1);
     EXPECT_TRUE(platform.dlg().log.empty());
