@@ -2,7 +2,6 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <QRegularExpression>
 #include <algorithm>
 
 #include "platform/Errors.h"
@@ -13,41 +12,114 @@ namespace {
 
 const char* kRowidColumn = "kovu_rowid_";
 
+// The statements are scanned by hand rather than with regular expressions: the first record set
+// of every start would otherwise compile them (half a millisecond before the window shows).
+
+bool isAsciiIdentStart(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; }
+
+bool isAsciiIdentChar(QChar c) { return isAsciiIdentStart(c) || (c >= u'0' && c <= u'9'); }
+
+// Words are made of ASCII letters, digits and "_": a name in Chinese next to a keyword leaves the
+// keyword a word of its own.
+bool isWordChar(QChar c) { return isAsciiIdentChar(c); }
+
+qsizetype skipSpaces(QStringView s, qsizetype i) {
+    while (i < s.size() && s[i].isSpace()) ++i;
+    return i;
+}
+
+// Where the word w (any case) stands on its own in s at or after from, or -1.
+qsizetype findWord(QStringView s, QLatin1StringView w, qsizetype from = 0) {
+    for (qsizetype i = s.indexOf(w, from, Qt::CaseInsensitive); i >= 0;
+         i = s.indexOf(w, i + 1, Qt::CaseInsensitive)) {
+        const qsizetype after = i + w.size();
+        if ((i == 0 || !isWordChar(s[i - 1])) && (after == s.size() || !isWordChar(s[after]))) return i;
+    }
+    return -1;
+}
+
+bool startsWithWord(QStringView s, QLatin1StringView w) {
+    return s.startsWith(w, Qt::CaseInsensitive) && (s.size() == w.size() || !isWordChar(s[w.size()]));
+}
+
+// Whether s holds one of words as a word of its own; with call, only where "(" follows it.
+bool holdsWord(QStringView s, std::initializer_list<QLatin1StringView> words, bool call = false) {
+    for (QLatin1StringView w : words)
+        for (qsizetype i = findWord(s, w); i >= 0; i = findWord(s, w, i + 1)) {
+            const qsizetype after = skipSpaces(s, i + w.size());
+            if (!call || (after < s.size() && s[after] == u'(')) return true;
+        }
+    return false;
+}
+
 // "SELECT <list> FROM <table> [WHERE ...] [ORDER BY ...] [LIMIT ...]" over one table, without
 // aggregates, groups, joins or compound parts: the statements whose rows are rows of the table.
 bool singleTableSelect(const QString& sql, QString* table, QString* list, QString* rest) {
-    static const QRegularExpression re(
-        R"(^\s*SELECT\s+(.+?)\s+FROM\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*((?:(?:WHERE|ORDER|LIMIT)\b.*)?)$)",
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression notRows(R"(\b(GROUP|HAVING|UNION|INTERSECT|EXCEPT|JOIN)\b)",
-                                            QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(sql);
-    if (!m.hasMatch()) return false;
-    const QString l = m.captured(1);
-    if (l.trimmed().startsWith("DISTINCT", Qt::CaseInsensitive)) return false;
-    static const QRegularExpression aggregate(R"(\b(count|sum|min|max|avg|total|group_concat)\s*\()",
-                                              QRegularExpression::CaseInsensitiveOption);
-    if (aggregate.match(l).hasMatch() || notRows.match(m.captured(3)).hasMatch()) return false;
-    *table = m.captured(2);
-    *list = l;
-    *rest = m.captured(3);
-    return true;
+    const QStringView s(sql);
+    const qsizetype select = skipSpaces(s, 0);
+    if (!startsWithWord(s.mid(select), QLatin1StringView("SELECT"))) return false;
+    const qsizetype listStart = skipSpaces(s, select + 6);
+    if (listStart == select + 6) return false;
+    // The list ends at the first FROM, between blanks, that a table name follows.
+    for (qsizetype from = findWord(s, QLatin1StringView("FROM"), listStart + 1); from >= 0;
+         from = findWord(s, QLatin1StringView("FROM"), from + 1)) {
+        if (!s[from - 1].isSpace()) continue;
+        qsizetype i = skipSpaces(s, from + 4);
+        if (i == from + 4) continue;
+        if (i < s.size() && s[i] == u'[') ++i;
+        const qsizetype nameStart = i;
+        if (i >= s.size() || !isAsciiIdentStart(s[i])) continue;
+        while (i < s.size() && isAsciiIdentChar(s[i])) ++i;
+        const qsizetype nameEnd = i;
+        if (i < s.size() && s[i] == u']') ++i;
+        i = skipSpaces(s, i);
+        const QStringView tail = s.mid(i);
+        if (!tail.isEmpty() && !startsWithWord(tail, QLatin1StringView("WHERE")) &&
+            !startsWithWord(tail, QLatin1StringView("ORDER")) &&
+            !startsWithWord(tail, QLatin1StringView("LIMIT")))
+            continue;
+        const QStringView l = s.mid(listStart, from - listStart).trimmed();
+        if (l.isEmpty() || startsWithWord(l, QLatin1StringView("DISTINCT"))) return false;
+        if (holdsWord(l,
+                      {QLatin1StringView("count"), QLatin1StringView("sum"), QLatin1StringView("min"),
+                       QLatin1StringView("max"), QLatin1StringView("avg"), QLatin1StringView("total"),
+                       QLatin1StringView("group_concat")},
+                      true))
+            return false;
+        if (holdsWord(tail, {QLatin1StringView("GROUP"), QLatin1StringView("HAVING"),
+                             QLatin1StringView("UNION"), QLatin1StringView("INTERSECT"),
+                             QLatin1StringView("EXCEPT"), QLatin1StringView("JOIN")}))
+            return false;
+        *table = s.mid(nameStart, nameEnd - nameStart).toString();
+        *list = l.toString();
+        *rest = tail.toString();
+        return true;
+    }
+    return false;
+}
+
+// Whether s orders its rows: ORDER and BY as words with blanks between them.
+bool ordersRows(QStringView s) {
+    for (qsizetype i = findWord(s, QLatin1StringView("ORDER")); i >= 0;
+         i = findWord(s, QLatin1StringView("ORDER"), i + 1)) {
+        const qsizetype by = skipSpaces(s, i + 5);
+        if (by > i + 5 && startsWithWord(s.mid(by), QLatin1StringView("BY"))) return true;
+    }
+    return false;
 }
 
 // The statement with the rowid in front; rows in table order unless it orders them, the order
 // going before a LIMIT.
 QString withRowid(const QString& table, const QString& list, const QString& rest) {
-    static const QRegularExpression orderBy(R"(\bORDER\s+BY\b)", QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression limit(R"(\bLIMIT\b)", QRegularExpression::CaseInsensitiveOption);
     QString head = rest;
     QString tail;
-    const auto lm = limit.match(rest);
-    if (lm.hasMatch()) {
-        head = rest.left(lm.capturedStart());
-        tail = rest.mid(lm.capturedStart());
+    const qsizetype limit = findWord(rest, QLatin1StringView("LIMIT"));
+    if (limit >= 0) {
+        head = rest.left(limit);
+        tail = rest.mid(limit);
     }
     QString sql = QStringLiteral("SELECT _rowid_ AS %1, %2 FROM %3 %4").arg(kRowidColumn, list, table, head);
-    if (!orderBy.match(head).hasMatch()) sql += QStringLiteral(" ORDER BY _rowid_");
+    if (!ordersRows(head)) sql += QStringLiteral(" ORDER BY _rowid_");
     if (!tail.isEmpty()) sql += QLatin1Char(' ') + tail;
     return sql;
 }
@@ -488,8 +560,9 @@ Table::Table(Connection& connection, const QString& name, QObject* parent)
     : Query(connection, name, parent) {}
 
 void Table::setTableName(const QString& table) {
-    static const QRegularExpression ident("^[A-Za-z_][A-Za-z0-9_]*$");
-    if (!ident.match(table).hasMatch()) fail(QStringLiteral("表名“%1”不对。").arg(table));
+    const bool ident = !table.isEmpty() && isAsciiIdentStart(table.front()) &&
+                       std::all_of(table.begin(), table.end(), isAsciiIdentChar);
+    if (!ident) fail(QStringLiteral("表名“%1”不对。").arg(table));
     m_tableName = table;
     setSql(QStringLiteral("SELECT * FROM %1").arg(table));
 }

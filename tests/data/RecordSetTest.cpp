@@ -128,6 +128,25 @@ TEST(RecordSet, WritesReachTheRowTheyMeanOrFail) {
     q.post();
     EXPECT_EQ(q.integer("长"), 4);
     EXPECT_EQ(b.rows(), QStringList({"7:四个字的"}));
+
+    // Rows that are not rows of one table are only read; a statement's own order is kept, and
+    // keywords are words only on their own (a name such as "orderly" is no ORDER).
+    b.con.exec("INSERT INTO yekb VALUES ('3', 'orderly')");
+    for (const char* sql : {"SELECT count(*) AS 数 FROM yekb", "SELECT DISTINCT 课本名称 FROM yekb",
+                            "SELECT 课本号 FROM yekb GROUP BY 课本号"}) {
+        q.setSql(sql);
+        q.open();
+        EXPECT_THROW(q.edit(), KovuError) << sql;
+    }
+    q.setSql(
+        "select 课本号, 课本名称 from [yekb] where 课本名称 <> 'orderly_x' order by 课本号 desc limit 5");
+    q.open();
+    ASSERT_EQ(q.recordCount(), 2);
+    EXPECT_EQ(q.text(0), "7");
+    q.edit();
+    q.setValue("课本名称", "七");
+    q.post();
+    EXPECT_EQ(b.rows(), QStringList({"7:七", "3:orderly"}));
 }
 
 TEST(RecordSet, TransactionsFollowWhatSqliteReports) {
