@@ -14,5 +14,15 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 echo "load: $(uptime)"
+# The program remembers the key of a file it opened (in the user's cache folder); the first start,
+# not counted, leaves it there, as any start before a later one does.
 xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$build/kovu_startup_timer" --runs "$runs" "$build/kovu_bare_window" "$build/kovu"
+# Where nothing can be remembered (the cache folder is a file), every start derives the key, as the
+# first start on a machine does.
+nocache=$(mktemp)
+trap 'rm -f "$nocache"' EXIT
+echo
+echo "The same with no key remembered (the first start on a machine):"
+XDG_CACHE_HOME=$nocache xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/kovu_startup_timer" --runs "$runs" "$build/kovu_bare_window" "$build/kovu"

@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     kovu::test::quietPlatformMessages();
+    kovu::test::useOwnCacheFolder();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);

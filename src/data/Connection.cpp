@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "data/KeyDerivation.h"
+#include "data/PageKeyCache.h"
 #include "platform/Errors.h"
 
 namespace kovu {
@@ -90,15 +91,12 @@ void Connection::open(const QString& file, const QString& key) {
 
 namespace {
 
-// The raw page key of file for passphrase key, or nothing when the file is too short to hold a salt
-// or there is no passphrase (a plain file).
-QByteArray rawKeyFor(const QString& file, const QString& key, KeyThreads threads) {
-    if (key.isEmpty()) return {};
+// The salt in the first bytes of file, or nothing when the file is too short to hold one.
+QByteArray fileSalt(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray salt = f.read(kPageKeySaltLength);
-    if (salt.size() != kPageKeySaltLength) return {};
-    return rawKeyText(derivePageKey(key.toUtf8(), salt, kPageKeyRounds, kPageKeyLength, threads));
+    return salt.size() == kPageKeySaltLength ? salt : QByteArray();
 }
 
 // The file opened with key and read once (the key is only tried by the first read), or null with
@@ -140,13 +138,24 @@ sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads)
         throw ReadOnlyError(QStringLiteral("数据库文件 %1 是只读的，Kovu 不能保存成绩和设置。\n\n"
                                            "请取消这个文件的只读属性，然后再启动 Kovu。")
                                 .arg(QDir::toNativeSeparators(file)));
-    // The raw key first; the passphrase when that does not open the file (one written with other
-    // key settings), and for the message when neither does.
+    // The raw key first: the one remembered from an earlier open of this file, or else derived
+    // here (and remembered). The passphrase when that does not open the file (one written with
+    // other key settings, or a plain file), and for the message when nothing does.
     QString why;
     sqlite3* db = nullptr;
-    const QByteArray raw = rawKeyFor(file, key, threads);
-    if (!raw.isEmpty()) db = keyedHandle(file, raw, &why);
-    if (!db) db = keyedHandle(file, key.toUtf8(), &why);
+    const QByteArray passphrase = key.toUtf8();
+    const QByteArray salt = key.isEmpty() ? QByteArray() : fileSalt(file);
+    if (!salt.isEmpty()) {
+        const QByteArray remembered = rememberedPageKey(salt, passphrase);
+        if (!remembered.isEmpty()) db = keyedHandle(file, rawKeyText(remembered), &why);
+        if (!db) {
+            const QByteArray derived =
+                derivePageKey(passphrase, salt, kPageKeyRounds, kPageKeyLength, threads);
+            db = keyedHandle(file, rawKeyText(derived), &why);
+            if (db) rememberPageKey(salt, passphrase, derived);
+        }
+    }
+    if (!db) db = keyedHandle(file, passphrase, &why);
     if (!db) fail(QStringLiteral("数据库不能打开：%1").arg(why));
     // While the program runs, the write-ahead log: a commit costs one sync of the log instead of
     // the journal, the file and the folder, and a commit that reached the log survives a crash.

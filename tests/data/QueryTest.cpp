@@ -4,10 +4,12 @@
 #include <openssl/evp.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include "TestSupport.h"
 #include "data/KeyDerivation.h"
+#include "data/PageKeyCache.h"
 #include "data/Query.h"
 #include "data/Settings.h"
 #include "platform/Errors.h"
@@ -221,6 +223,68 @@ TEST(Connection, TheKeyIsDerivedAsTheLibraryDoesAndTheFileKeepsItsPassphrase) {
     shell.closeWriteChannel();
     ASSERT_TRUE(shell.waitForFinished());
     EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()).trimmed().split('\n').last(), "15");
+}
+
+TEST(Connection, KeysOfOpenedFilesAreRememberedForTheUserAloneAndAWrongOneIsMended) {
+    TestFolder folder;
+    folder.writeSmallDb();
+    QFile db(folder.db());
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    const QByteArray key = derivePageKey(kDatabasePassword, db.read(kPageKeySaltLength)).toHex();
+    db.close();
+    // The user's folders as they were, whatever the test sets.
+    struct Restore {
+        QByteArray cache = qgetenv("XDG_CACHE_HOME"), home = qgetenv("HOME");
+        ~Restore() {
+            qputenv("XDG_CACHE_HOME", cache);
+            qputenv("HOME", home);
+        }
+    } restore;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.file("cache")));
+    ASSERT_EQ(pageKeyCacheFile(), folder.file("cache/kovu/page-keys"));
+    QFile cache(pageKeyCacheFile());
+    const auto lines = [&cache] {
+        EXPECT_TRUE(cache.open(QIODevice::ReadOnly));
+        const QList<QByteArray> out = cache.readAll().split('\n');
+        cache.close();
+        return out.mid(0, out.size() - 1);
+    };
+    const auto opens = [&folder] {
+        Connection c;
+        c.open(folder.db(), kDatabasePassword);
+        return c.scalar("SELECT count(*) FROM yesz").toInt() == 1;
+    };
+
+    // The first open remembers the file's key, in a file and folder of the user's alone.
+    ASSERT_TRUE(opens());
+    ASSERT_EQ(lines().size(), 1);
+    EXPECT_TRUE(lines().at(0).endsWith(" " + key));
+    EXPECT_EQ(cache.permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
+    EXPECT_EQ(QFileInfo(folder.file("cache/kovu")).permissions() & 0x0777,
+              QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+
+    // A wrong key remembered, lines that are no entries and more entries than are kept: the file
+    // still opens, its entry is mended and comes first, and the oldest entries go.
+    QByteArray spoilt = lines().at(0).left(65) + QByteArray(64, '0') + "\nnot an entry\n";
+    for (int i = 0; i < 20; ++i)
+        spoilt += QByteArray::number(i).rightJustified(64, 'a') + ' ' + QByteArray(64, 'b') + '\n';
+    ASSERT_TRUE(cache.open(QIODevice::WriteOnly));
+    cache.write(spoilt);
+    cache.close();
+    ASSERT_TRUE(opens());
+    const QList<QByteArray> mended = lines();
+    ASSERT_EQ(mended.size(), 16);
+    EXPECT_TRUE(mended.at(0).endsWith(" " + key));
+    EXPECT_TRUE(mended.at(1).startsWith(QByteArray("0").rightJustified(64, 'a')));
+    EXPECT_TRUE(mended.at(15).startsWith(QByteArray("14").rightJustified(64, 'a')));
+
+    // Nowhere to keep keys (the cache folder is a file): the file opens all the same.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.db()));
+    EXPECT_TRUE(opens());
+    qputenv("XDG_CACHE_HOME", "relative/cache");
+    qputenv("HOME", "");
+    EXPECT_TRUE(pageKeyCacheFile().isEmpty());
+    EXPECT_TRUE(opens());
 }
 
 TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 
@@ -235,5 +236,10 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 }  // namespace
 
 void quietPlatformMessages() { g_previousHandler = qInstallMessageHandler(quietHandler); }
+
+void useOwnCacheFolder() {
+    static QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+}
 
 }  // namespace kovu::test

@@ -172,6 +172,11 @@ T* control(QWidget* root, const QString& name) {
 // installed before.
 void quietPlatformMessages();
 
+// Points the user's cache folder (where the program remembers the keys of the files it opened) at
+// a folder of this process, removed when it ends, so that tests, their child processes and
+// benchmarks never write into the home folder of whoever runs them.
+void useOwnCacheFolder();
+
 // Types text into the focused widget, Chinese included, one character at a time.
 void typeText(QWidget* w, const QString& text);
 void pressEnter(QWidget* w);
