@@ -8,6 +8,8 @@
 
 namespace kovu {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const char* kRowidColumn = "kovu_rowid_";
@@ -19,8 +21,8 @@ bool isAsciiIdentStart(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' 
 
 bool isAsciiIdentChar(QChar c) { return isAsciiIdentStart(c) || (c >= u'0' && c <= u'9'); }
 
-// Words are made of ASCII letters, digits and "_": a name in Chinese next to a keyword leaves the
-// keyword a word of its own.
+// Words are made of ASCII letters, digits and "_" (the characters of a name in the statements): a
+// name in Chinese next to a keyword leaves the keyword a word of its own.
 bool isWordChar(QChar c) { return isAsciiIdentChar(c); }
 
 qsizetype skipSpaces(QStringView s, qsizetype i) {
@@ -57,12 +59,12 @@ bool holdsWord(QStringView s, std::initializer_list<QLatin1StringView> words, bo
 bool singleTableSelect(const QString& sql, QString* table, QString* list, QString* rest) {
     const QStringView s(sql);
     const qsizetype select = skipSpaces(s, 0);
-    if (!startsWithWord(s.mid(select), QLatin1StringView("SELECT"))) return false;
+    if (!startsWithWord(s.mid(select), "SELECT"_L1)) return false;
     const qsizetype listStart = skipSpaces(s, select + 6);
     if (listStart == select + 6) return false;
     // The list ends at the first FROM, between blanks, that a table name follows.
-    for (qsizetype from = findWord(s, QLatin1StringView("FROM"), listStart + 1); from >= 0;
-         from = findWord(s, QLatin1StringView("FROM"), from + 1)) {
+    for (qsizetype from = findWord(s, "FROM"_L1, listStart + 1); from >= 0;
+         from = findWord(s, "FROM"_L1, from + 1)) {
         if (!s[from - 1].isSpace()) continue;
         qsizetype i = skipSpaces(s, from + 4);
         if (i == from + 4) continue;
@@ -74,21 +76,15 @@ bool singleTableSelect(const QString& sql, QString* table, QString* list, QStrin
         if (i < s.size() && s[i] == u']') ++i;
         i = skipSpaces(s, i);
         const QStringView tail = s.mid(i);
-        if (!tail.isEmpty() && !startsWithWord(tail, QLatin1StringView("WHERE")) &&
-            !startsWithWord(tail, QLatin1StringView("ORDER")) &&
-            !startsWithWord(tail, QLatin1StringView("LIMIT")))
+        if (!tail.isEmpty() && !startsWithWord(tail, "WHERE"_L1) && !startsWithWord(tail, "ORDER"_L1) &&
+            !startsWithWord(tail, "LIMIT"_L1))
             continue;
         const QStringView l = s.mid(listStart, from - listStart).trimmed();
-        if (l.isEmpty() || startsWithWord(l, QLatin1StringView("DISTINCT"))) return false;
-        if (holdsWord(l,
-                      {QLatin1StringView("count"), QLatin1StringView("sum"), QLatin1StringView("min"),
-                       QLatin1StringView("max"), QLatin1StringView("avg"), QLatin1StringView("total"),
-                       QLatin1StringView("group_concat")},
+        if (l.isEmpty() || startsWithWord(l, "DISTINCT"_L1)) return false;
+        if (holdsWord(l, {"count"_L1, "sum"_L1, "min"_L1, "max"_L1, "avg"_L1, "total"_L1, "group_concat"_L1},
                       true))
             return false;
-        if (holdsWord(tail, {QLatin1StringView("GROUP"), QLatin1StringView("HAVING"),
-                             QLatin1StringView("UNION"), QLatin1StringView("INTERSECT"),
-                             QLatin1StringView("EXCEPT"), QLatin1StringView("JOIN")}))
+        if (holdsWord(tail, {"GROUP"_L1, "HAVING"_L1, "UNION"_L1, "INTERSECT"_L1, "EXCEPT"_L1, "JOIN"_L1}))
             return false;
         *table = s.mid(nameStart, nameEnd - nameStart).toString();
         *list = l.toString();
@@ -100,10 +96,9 @@ bool singleTableSelect(const QString& sql, QString* table, QString* list, QStrin
 
 // Whether s orders its rows: ORDER and BY as words with blanks between them.
 bool ordersRows(QStringView s) {
-    for (qsizetype i = findWord(s, QLatin1StringView("ORDER")); i >= 0;
-         i = findWord(s, QLatin1StringView("ORDER"), i + 1)) {
+    for (qsizetype i = findWord(s, "ORDER"_L1); i >= 0; i = findWord(s, "ORDER"_L1, i + 1)) {
         const qsizetype by = skipSpaces(s, i + 5);
-        if (by > i + 5 && startsWithWord(s.mid(by), QLatin1StringView("BY"))) return true;
+        if (by > i + 5 && startsWithWord(s.mid(by), "BY"_L1)) return true;
     }
     return false;
 }
@@ -113,7 +108,7 @@ bool ordersRows(QStringView s) {
 QString withRowid(const QString& table, const QString& list, const QString& rest) {
     QString head = rest;
     QString tail;
-    const qsizetype limit = findWord(rest, QLatin1StringView("LIMIT"));
+    const qsizetype limit = findWord(rest, "LIMIT"_L1);
     if (limit >= 0) {
         head = rest.left(limit);
         tail = rest.mid(limit);
