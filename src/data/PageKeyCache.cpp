@@ -16,7 +16,8 @@ namespace {
 // Files opened by this user recently enough to keep: a family has one, a teacher a few copies.
 constexpr int kRememberedKeys = 16;
 
-// One line per key, the latest first: "<entry> <key>", both in hexadecimal.
+// One line per key, the latest first: "<id> <key>", both in hexadecimal; the id of a file and
+// passphrase is a SHA-256 of both.
 QByteArray entryFor(const QByteArray& salt, const QByteArray& passphrase) {
     QCryptographicHash h(QCryptographicHash::Sha256);
     h.addData(QByteArrayView("kovu page key\n"));
@@ -25,14 +26,22 @@ QByteArray entryFor(const QByteArray& salt, const QByteArray& passphrase) {
     return h.result().toHex();
 }
 
-QList<QByteArray> readLines(const QString& file) {
+struct Entry {
+    QByteArray id;   // entryFor, in hexadecimal
+    QByteArray key;  // in hexadecimal
+};
+
+// The entries of the file, the latest first; lines that are no entries are passed over.
+QList<Entry> readEntries(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
     // A cache of a few lines; anything much larger is not one of ours.
     const QByteArray all = f.read(64 * 1024);
-    QList<QByteArray> out;
-    for (const QByteArray& line : all.split('\n'))
-        if (!line.isEmpty()) out.append(line);
+    QList<Entry> out;
+    for (const QByteArray& line : all.split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() == 2 && parts.at(0).size() == 2 * 32) out.append({parts.at(0), parts.at(1)});
+    }
     return out;
 }
 
@@ -51,11 +60,9 @@ QString pageKeyCacheFile() {
 QByteArray rememberedPageKey(const QByteArray& salt, const QByteArray& passphrase) {
     const QString file = pageKeyCacheFile();
     if (file.isEmpty()) return {};
-    const QByteArray entry = entryFor(salt, passphrase);
-    for (const QByteArray& line : readLines(file)) {
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 2 && parts.at(0) == entry) return QByteArray::fromHex(parts.at(1));
-    }
+    const QByteArray id = entryFor(salt, passphrase);
+    for (const Entry& e : readEntries(file))
+        if (e.id == id) return QByteArray::fromHex(e.key);
     return {};
 }
 
@@ -65,20 +72,20 @@ void rememberPageKey(const QByteArray& salt, const QByteArray& passphrase, const
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder)) return;
     ::chmod(QFile::encodeName(folder).constData(), 0700);
-    const QByteArray entry = entryFor(salt, passphrase);
-    QByteArray out = entry + ' ' + key.toHex() + '\n';
+    const QByteArray id = entryFor(salt, passphrase);
+    QByteArray out = id + ' ' + key.toHex() + '\n';
     int kept = 1;
-    for (const QByteArray& line : readLines(file)) {
+    for (const Entry& e : readEntries(file)) {
         if (kept == kRememberedKeys) break;
-        // The older entries but this file's, and nothing that is not an entry.
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() != 2 || parts.at(0).size() != entry.size() || parts.at(0) == entry) continue;
-        out += line + '\n';
+        // The older entries but this file's.
+        if (e.id == id) continue;
+        out += e.id + ' ' + e.key + '\n';
         ++kept;
     }
-    // Written whole or not at all, readable by the user alone.
+    // Written whole or not at all (unbuffered, so that a failing write is seen here and the old
+    // file stays), readable by the user alone.
     QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly)) return;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return;
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (f.write(out) != out.size()) {
         f.cancelWriting();

@@ -19,11 +19,9 @@ const char* kRowidColumn = "kovu_rowid_";
 
 bool isAsciiIdentStart(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; }
 
+// Names, and the words of a statement, are made of ASCII letters, digits and "_": a name in
+// Chinese next to a keyword leaves the keyword a word of its own.
 bool isAsciiIdentChar(QChar c) { return isAsciiIdentStart(c) || (c >= u'0' && c <= u'9'); }
-
-// Words are made of ASCII letters, digits and "_" (the characters of a name in the statements): a
-// name in Chinese next to a keyword leaves the keyword a word of its own.
-bool isWordChar(QChar c) { return isAsciiIdentChar(c); }
 
 qsizetype skipSpaces(QStringView s, qsizetype i) {
     while (i < s.size() && s[i].isSpace()) ++i;
@@ -35,13 +33,14 @@ qsizetype findWord(QStringView s, QLatin1StringView w, qsizetype from = 0) {
     for (qsizetype i = s.indexOf(w, from, Qt::CaseInsensitive); i >= 0;
          i = s.indexOf(w, i + 1, Qt::CaseInsensitive)) {
         const qsizetype after = i + w.size();
-        if ((i == 0 || !isWordChar(s[i - 1])) && (after == s.size() || !isWordChar(s[after]))) return i;
+        if ((i == 0 || !isAsciiIdentChar(s[i - 1])) && (after == s.size() || !isAsciiIdentChar(s[after])))
+            return i;
     }
     return -1;
 }
 
 bool startsWithWord(QStringView s, QLatin1StringView w) {
-    return s.startsWith(w, Qt::CaseInsensitive) && (s.size() == w.size() || !isWordChar(s[w.size()]));
+    return s.startsWith(w, Qt::CaseInsensitive) && (s.size() == w.size() || !isAsciiIdentChar(s[w.size()]));
 }
 
 // Whether s holds one of words as a word of its own; with call, only where "(" follows it.
