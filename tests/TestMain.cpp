@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "TestSupport.h"
+#include "WindowManager.h"
 #include "app/TfrmKovu.h"
 #include "platform/Fonts.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     kovu::test::useOwnCacheFolder();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    kovu::test::emulateWindowManager();
     QApplication::setApplicationName(kovu::kApplicationTitle);
     kovu::installChineseFonts();
     kovu::installChineseTranslations();

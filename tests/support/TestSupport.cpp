@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstring>
 
+#include "WindowManager.h"
 #include "app/TfrmKovu.h"
 #include "data/ImageCodec.h"
 #include "data/Schema.h"
@@ -19,6 +20,7 @@ namespace kovu::test {
 MsgResult ScriptedDialogs::message(const QString& title, const QString& text, MsgIcon icon,
                                    MsgButtons buttons) {
     log.push_back({title, text, icon, buttons});
+    passThroughModalBox(title);
     if (buttons == MsgButtons::Ok) {
         if (!answers.empty() && answers.front() == MsgResult::Ok) answers.pop_front();
         return MsgResult::Ok;
@@ -34,14 +36,19 @@ MsgResult ScriptedDialogs::message(const QString& title, const QString& text, Ms
 
 QString ScriptedDialogs::openFile(const QString& title, const QString& filter, const QString&) {
     if (!title.isEmpty() || !filter.isEmpty()) fileDialogs << title + "|" + filter;
+    return nextFile(title);
+}
+
+QString ScriptedDialogs::nextFile(const QString& title) {
+    passThroughModalBox(title);
     if (files.empty()) return {};
     const QString f = files.front();
     files.pop_front();
     return f;
 }
 
-QString ScriptedDialogs::saveFile(const QString&, const QString&, const QString&, const QString&) {
-    return openFile({}, {}, {});
+QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&, const QString&) {
+    return nextFile(title);
 }
 
 QString ScriptedDialogs::saveFileFiltered(const QString& title, const QString& filter, const QString&,
@@ -53,7 +60,7 @@ QString ScriptedDialogs::saveFileFiltered(const QString& title, const QString& f
         filters.pop_front();
     }
     if (filterIndex) *filterIndex = f;
-    return openFile({}, {}, {});
+    return nextFile(title);
 }
 
 QStringList ScriptedDialogs::texts() const {

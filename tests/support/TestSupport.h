@@ -37,7 +37,8 @@ struct LoggedMessage {
 };
 
 // Logs every message and answers questions from a script. A question (any box with more than an
-// OK button) that the test did not script fails the test.
+// OK button) that the test did not script fails the test. Each box and file dialog takes the
+// activation from the window below while it is "open", as a real one does (passThroughModalBox).
 class ScriptedDialogs : public Dialogs {
 public:
     MsgResult message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) override;
@@ -61,6 +62,9 @@ public:
     std::deque<int> filters;
     // Titles and filters of the file dialogs shown so far.
     QStringList fileDialogs;
+
+private:
+    QString nextFile(const QString& title);
 };
 
 class FakeInputMethods : public InputMethods {
