@@ -26,10 +26,10 @@ void openFirstLesson(TfrmKovu& form, int tab = 0) {
     EditorPage* lr = form.tasLr;
     if (tab != lr->tabFl->currentIndex()) lr->tabFl->setCurrentIndex(tab);
     lr->cboKt->setCurrentIndex(0);
-    lr->cboKtClick();
+    lr->navigation().cboKtClick();
     lr->rgpFw->click(1);
     lr->lstK1->setCurrentRow(0);
-    lr->lstK1Click();
+    lr->navigation().lstK1Click();
     lr->rgpFw->click(2);
 }
 
@@ -41,7 +41,7 @@ void BM_TypingHelpOverTheDeliveredDictionary(benchmark::State& st) {
     TfrmKovu form(platform, folder.path());
     openFirstLesson(form);
     EditorPage* lr = form.tasLr;
-    lr->spbTjClick();
+    lr->entry().spbTjClick();
     const QString ch = st.range(0) == 0 ? QStringLiteral("天") : QStringLiteral("行");
     for (auto _ : st) {
         lr->edtKm->setText(ch);
@@ -91,11 +91,11 @@ void BM_DeleteTextbookWith5000Items(benchmark::State& st) {
         form.pagSz->setCurrentWidget(form.tasLr);
         lr->rgpFw->click(0);
         lr->cboKt->setCurrentIndex(0);
-        lr->cboKtClick();
+        lr->navigation().cboKtClick();
         platform.dlg().answer(MsgResult::Ok);
         platform.dlg().answer(MsgResult::Yes);
         st.ResumeTiming();
-        lr->spbScClick();
+        lr->entry().spbScClick();
         st.PauseTiming();
         auto c = test::openDb(folder.db());
         if (c->scalar("SELECT count(*) FROM yepy").toInt() != 1000)
@@ -128,8 +128,8 @@ void BM_StoreWordPictureFrom12Megapixels(benchmark::State& st) {
     lr->dbgKbCellClick(lr->dbgKb->model()->index(0, 0));
     for (auto _ : st) {
         platform.dlg().chooseFile(file);
-        lr->spbDyClick();
-        lr->spbDyClick();
+        lr->aids().spbDyClick();
+        lr->aids().spbDyClick();
         st.PauseTiming();
         if (!platform.dlg().log.empty() || form.db().aquSb.blob("图片").isEmpty())
             st.SkipWithError("the picture was not stored");

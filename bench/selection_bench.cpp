@@ -125,10 +125,10 @@ void BM_EditorScope2Of1000ItemLesson(benchmark::State& st) {
     form.pagSz->setCurrentWidget(form.tasLr);
     EditorPage* lr = form.tasLr;
     lr->cboKt->setCurrentIndex(0);
-    lr->cboKtClick();
+    lr->navigation().cboKtClick();
     lr->rgpFw->click(1);
     lr->lstK1->setCurrentRow(0);
-    lr->lstK1Click();
+    lr->navigation().lstK1Click();
     for (auto _ : st) {
         lr->rgpFw->click(2);
         st.PauseTiming();

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,10 +9,14 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QWidget>
+#include <memory>
 
 #include "data/Query.h"
 #include "data/QueryModel.h"
 #include "data/Shared.h"
+#include "editor/EditorNavigation.h"
+#include "editor/EntryAids.h"
+#include "editor/RecordEntry.h"
 #include "platform/Controls.h"
 
 namespace kovu {
@@ -22,64 +25,23 @@ namespace kovu {
 // textbook and the items of a lesson are edited in three scopes (rgpFw: 0 textbooks, 1 lessons,
 // 2 items), separately for pinyin (yekb, yekt, yepy) and English (yykb, yykt, yydc). The grid dbgKb
 // shows the rows of the scope from aquSb; its current row is the record being worked on.
+//
+// The page owns the controls and the state its parts share, and hands each concern to its own
+// part: the navigation between tabs, scopes, textbooks, lessons and items (EditorNavigation), the
+// entry and deletion of records (RecordEntry), and the entry aids: sorting, input methods and word
+// pictures (EntryAids).
 class EditorPage : public QWidget {
     Q_OBJECT
 public:
     EditorPage(FormContext& ctx, QWidget* parent);
+    ~EditorPage() override;
 
-    // Handlers. pagSzChange gets the page of pagSz that became active.
-    void pagSzChange(QWidget* page);
-    void tabFlChange();
-    void rgpFwClick();
-    void cboKtClick();
-    void lstK1Click();
-    void dbgKbCellClick(const QModelIndex& index);
+    EditorNavigation& navigation() { return *m_navigation; }
+    RecordEntry& entry() { return *m_entry; }
+    EntryAids& aids() { return *m_aids; }
 
-    void FillTextbookCombo();
-    void FillLessonList();
-    // The number proposed for a new record of the current scope; empty when the numbering of the
-    // scope has no room left.
-    QString ProposeNumber();
-    // Checks the number box while an item is added or modified; shows the problems and returns
-    // false when the number is malformed.
-    bool CheckItemNumber();
-
-    // Record entry and deletion.
-    void spbTjClick();
-    void spbXgClick();
-    void spbScClick();
-    void BeginNewRecord();
-    // What a save did: stored, or nothing stored (the operation may close), or refused with the
-    // operation left open for the user to mend the entry.
-    enum class SaveResult { Stored, NotStored, Refused };
-    SaveResult SaveNewRecord();
-    SaveResult SaveChangedRecord();
-    QString MissingFieldsText() const;
-    bool NameAlreadyListed();
-    void CheckCharacterDuplicate();
-    void LookUpDictionaryPinyin();
-    // Deletes the single-lesson items of textbook digit or lesson number x and removes its groups
-    // from the shared items, inside the caller's transaction.
-    void RemoveGroupFromItems(const QString& x);
-
-    // Box events.
-    void edtKhChange();
-    void edtKhExit();
-    void edtKmChange();
-    void edtKmExit();
-    void edtKmEnter();
-    void edtPyEnter();
-    void edtKhEnter();
-    void edtSdEnter();
-    void edtSdChange();
-    void lstDyClick();
-    // Up, Down and Enter in the four boxes; true when the key was used.
-    bool boxKeyDown(QLineEdit* box, int key);
-
-    // Entry aids.
-    void spbPxClick();
-    void cboSrClick();
-    void spbDyClick();
+    // The form's handler for pagSz: gets the page that became active.
+    void pagSzChange(QWidget* page) { m_navigation->pagSzChange(page); }
 
     bool pinyinTab() const { return tabFl->currentIndex() == 0; }
     int scope() const { return rgpFw->itemIndex(); }
@@ -87,6 +49,25 @@ public:
     // characters of the selected lstK1 entry); empty when none is chosen.
     QString selectedTextbook() const;
     QString selectedLesson() const;
+    QString textbookTable() const;
+    QString lessonTable() const;
+    QString itemTable() const;
+
+    // The grid's record set (aquSb) and the form's scratch query (aquCx), which runs look-ups
+    // apart from the grid's record set and aquFz.
+    Query& grid();
+    Query& scratch() { return m_scratch; }
+    void openGrid(const QString& sql, const QVariantList& binds);
+    void setGridHeight(int h);
+    // Makes a row of the record set the grid's current one.
+    void standOnGridRow(int row);
+    void showCountLine();
+    void message(const QString& text);
+    void setBoxesEditable(bool on);
+    // Empties the four boxes without running the typing help.
+    void clearBoxes();
+    // The grid's current row into the four boxes, without running the typing help.
+    void loadBoxesFromRow();
 
     // The table the editor works on, and the kind of the record last chosen.
     QString EditTable;
@@ -126,44 +107,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QString textbookTable() const;
-    QString lessonTable() const;
-    QString itemTable() const;
-    QString tabHint() const;
-    void openGrid(const QString& sql, const QVariantList& binds);
-    void setGridHeight(int h);
-    void showCountLine();
-    void fillInputMethods();
-    void setBoxesEditable(bool on);
-    void clearBoxes();
-    // The grid's current row into the four boxes, without running the typing help.
-    void loadBoxesFromRow();
-    // The four boxes into the current or new row of the grid's record set (not posted).
-    void assignBoxesToRow();
-    void rereadGrid();
-    // Whether the chosen textbook (scope 0) or lesson (scope 1) is the grid's current row.
-    bool listStandsOnGridRow() const;
-    int readingListHeight(int rows) const;
-    bool picturePending() const;
-    void leavePendingPicture();
-    void message(const QString& text);
-    // The lesson's items again, standing on the row that holds these values, if it is there.
-    void reopenLessonItems(const QString& name, const QString& third, const QString& fourth);
-    // Refuses a textbook or lesson number that breaks the numbering or is taken by another entry.
-    bool numberAcceptable(bool modifying);
-    void keyNavigated(QWidget* view);
-    void openInputMethod(QLineEdit* box);
-    void closeInputMethod(QLineEdit* box);
+    void connectHandlers();
+    // A box entered or left, or a key pressed in it.
+    void boxEvent(QLineEdit* box, QEvent* event, bool* handled);
 
     FormContext& m_ctx;
     QueryModel* m_model;
-    // The form's scratch query (aquCx): look-ups apart from the grid's record set and aquFz.
     Query& m_scratch;
-    // The WHERE part of the scope's grid query, with its values.
-    QString m_filter;
-    QVariantList m_filterBinds;
-    // A chosen word picture not yet stored.
-    QImage m_pendingPicture;
+    std::unique_ptr<EditorNavigation> m_navigation;
+    std::unique_ptr<RecordEntry> m_entry;
+    std::unique_ptr<EntryAids> m_aids;
     // Arrow keys move through cboKt, lstK1 and the grid as clicks do.
     QWidget* m_keyView = nullptr;
     bool m_inExit = false;

@@ -226,26 +226,26 @@ TEST(EditorPage, ProposesTheNextNumberOfEachScope) {
         addLesson(c, "yekt", "109", "第九课");
     });
     e.enterEditor();
-    EXPECT_EQ(e.lr->ProposeNumber(), "4");
+    EXPECT_EQ(e.lr->navigation().ProposeNumber(), "4");
     chooseFromCombo(e.lr->cboKt, "1.一年级上");
     e.clickScope(1);
     // The last lesson by number is 109, whatever the table order.
-    EXPECT_EQ(e.lr->ProposeNumber(), "110");
+    EXPECT_EQ(e.lr->navigation().ProposeNumber(), "110");
     e.clickScope(0);
     chooseFromCombo(e.lr->cboKt, "3.三年级");
     e.clickScope(1);
     EXPECT_EQ(e.lr->lstK1->count(), 0);
-    EXPECT_EQ(e.lr->ProposeNumber(), "301");
+    EXPECT_EQ(e.lr->navigation().ProposeNumber(), "301");
     e.clickScope(0);
     chooseFromCombo(e.lr->cboKt, "1.一年级上");
     e.clickScope(1);
     clickEntry(e.lr->lstK1, "102.第二课");
     e.clickScope(2);
-    EXPECT_EQ(e.lr->ProposeNumber(), "102");
+    EXPECT_EQ(e.lr->navigation().ProposeNumber(), "102");
     // The grid's record set keeps its place while the proposal is made.
     e.clickGridRow(2);
     const QString current = e.form->db().aquSb.text(1);
-    e.lr->ProposeNumber();
+    e.lr->navigation().ProposeNumber();
     EXPECT_EQ(e.form->db().aquSb.text(1), current);
 }
 
@@ -254,7 +254,7 @@ TEST(EditorPage, ItemNumberCheckReportsMalformedNumbers) {
     openLesson(e, "1.一年级上", "101.第一课");
     // Without an open addition or modification nothing is checked.
     e.lr->edtKh->setText("1011");
-    EXPECT_TRUE(e.lr->CheckItemNumber());
+    EXPECT_TRUE(e.lr->navigation().CheckItemNumber());
     EXPECT_TRUE(e.messages().isEmpty());
 
     // The modification of a row is open (its button reads 确定 while it is).
@@ -263,7 +263,7 @@ TEST(EditorPage, ItemNumberCheckReportsMalformedNumbers) {
     auto check = [&e](const QString& number) {
         e.platform.dlg().clear();
         e.lr->edtKh->setText(number);
-        const bool ok = e.lr->CheckItemNumber();
+        const bool ok = e.lr->navigation().CheckItemNumber();
         EXPECT_EQ(ok, e.messages().isEmpty()) << number.toStdString();
         return e.messages().isEmpty() ? QString() : e.messages().front();
     };
