@@ -125,7 +125,7 @@ void BM_StoreWordPictureFrom12Megapixels(benchmark::State& st) {
     TfrmKovu form(platform, folder.path());
     openFirstLesson(form, 1);
     EditorPage* lr = form.tasLr;
-    lr->dbgKbCellClick(lr->dbgKb->model()->index(0, 0));
+    lr->navigation().dbgKbCellClick(lr->dbgKb->model()->index(0, 0));
     for (auto _ : st) {
         platform.dlg().chooseFile(file);
         lr->aids().spbDyClick();

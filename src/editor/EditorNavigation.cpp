@@ -133,6 +133,7 @@ void EditorNavigation::rgpFwClick() {
             m_page.edtPy->resize(pinyin ? 67 : 120, m_page.edtPy->height());
             m_page.edtSd->resize(pinyin ? 22 : 120, m_page.edtSd->height());
             for (QLineEdit* e : {m_page.edtKh, m_page.edtKm, m_page.edtPy, m_page.edtSd}) e->clear();
+            m_page.forgetShownItem();
             m_page.lblTs->setText(tabHint() +
                                   (pinyin ? " 请在右表中选择要修改生字" : " 请在右表中选择要修改单词"));
             break;
@@ -248,8 +249,9 @@ void EditorNavigation::lstK1Click() {
     m_page.spbDy->setText("选择图片(&D)");
     m_page.spbPx->setText(pinyin ? "生字排序(&P)" : "单词排序(&P)");
     m_page.spbTj->setEnabled(true);
-    m_page.spbXg->setEnabled(true);
-    m_page.spbSc->setEnabled(true);
+    // In the item scope the boxes are empty now: 修改 and 删除 wait for an item to be chosen.
+    m_page.spbXg->setEnabled(s != 2);
+    m_page.spbSc->setEnabled(s != 2);
     m_page.EditKind = QStringLiteral("课题名");
     m_page.lblTz->clear();
     if (s == 2) m_page.showCountLine();

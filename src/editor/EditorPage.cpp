@@ -207,6 +207,7 @@ void EditorPage::clearBoxes() {
         const QSignalBlocker block(e);
         e->clear();
     }
+    forgetShownItem();
 }
 
 void EditorPage::loadBoxesFromRow() {
@@ -218,6 +219,41 @@ void EditorPage::loadBoxesFromRow() {
         const QSignalBlocker block(boxes[i]);
         boxes[i]->setText(values[i]);
     }
+    rememberShownItem();
+}
+
+namespace {
+
+QVariantList storedColumns(const Query& q, int row) {
+    QVariantList values;
+    for (int c = 0; c < 4 && c < q.fieldCount(); ++c) values << q.valueAt(row, c).toString();
+    return values;
+}
+
+}  // namespace
+
+void EditorPage::rememberShownItem() {
+    const Query& q = grid();
+    if (q.recNo() < 0)
+        forgetShownItem();
+    else
+        m_shownItem = storedColumns(q, q.recNo());
+}
+
+bool EditorPage::standOnShownItem() {
+    if (scope() != 2) return true;
+    Query& q = grid();
+    bool found = showsItem() && q.recNo() >= 0 && storedColumns(q, q.recNo()) == m_shownItem;
+    for (int r = 0; !found && showsItem() && r < q.recordCount(); ++r) {
+        if (storedColumns(q, r) != m_shownItem) continue;
+        standOnGridRow(r);
+        found = true;
+    }
+    if (!found) {
+        spbXg->setEnabled(false);
+        spbSc->setEnabled(false);
+    }
+    return found;
 }
 
 void EditorPage::boxEvent(QLineEdit* box, QEvent* event, bool* handled) {

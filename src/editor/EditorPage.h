@@ -69,6 +69,17 @@ public:
     // The grid's current row into the four boxes, without running the typing help.
     void loadBoxesFromRow();
 
+    // The item the boxes show, as its row was stored: loaded by a click on the grid, or just
+    // stored. A sort or a reopened grid stands on another row, so before a modification or a
+    // deletion the grid goes back to that item's row. False when the boxes show no item (they
+    // were emptied) or its row is no longer in the grid; 修改 and 删除 are then disabled. Only the
+    // item scope moves; the other scopes keep their list check.
+    bool standOnShownItem();
+    // Takes the grid's current row as the item the boxes show (none without a current row).
+    void rememberShownItem();
+    void forgetShownItem() { m_shownItem.clear(); }
+    bool showsItem() const { return !m_shownItem.isEmpty(); }
+
     // The table the editor works on, and the kind of the record last chosen.
     QString EditTable;
     QString EditKind;
@@ -117,6 +128,8 @@ private:
     std::unique_ptr<EditorNavigation> m_navigation;
     std::unique_ptr<RecordEntry> m_entry;
     std::unique_ptr<EntryAids> m_aids;
+    // The stored columns 0 to 3 of the item the boxes show; empty when they show none.
+    QVariantList m_shownItem;
     // Arrow keys move through cboKt, lstK1 and the grid as clicks do.
     QWidget* m_keyView = nullptr;
     bool m_inExit = false;

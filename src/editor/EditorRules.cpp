@@ -32,9 +32,15 @@ QString missingFieldsText(int scope, bool pinyin, const QString& number, const Q
             text += QStringLiteral("“拼音”文字框中只能输入拼音字母！请修改。");
         if (third.isEmpty()) text += pinyin ? QStringLiteral("拼音;") : QStringLiteral("汉语");
         if (pinyin && fourth.isEmpty()) text += QStringLiteral("声调;");
+        const bool toneDigit =
+            fourth.size() == 1 && fourth[0] >= QLatin1Char('0') && fourth[0] <= QLatin1Char('4');
+        if (pinyin && !fourth.isEmpty() && !toneDigit)
+            text += QStringLiteral("“声调”框中只能输入0到4中的一个数字！请修改。");
     }
     return text;
 }
+
+QString trimmedEntry(const QString& typed) { return typed.trimmed(); }
 
 void splitReading(const QString& reading, QString* pinyin, QString* tone) {
     const QChar last = reading.isEmpty() ? QChar() : reading.back();

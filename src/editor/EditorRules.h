@@ -13,9 +13,13 @@ namespace kovu {
 class Connection;
 
 // The missing or malformed fields of an entry, as the pieces of the "数据录入不全！" message; empty
-// when the entry is complete. scope 0 textbooks, 1 lessons, 2 items.
+// when the entry is complete. scope 0 textbooks, 1 lessons, 2 items. A pinyin item's tone is one
+// digit from 0 to 4.
 QString missingFieldsText(int scope, bool pinyin, const QString& number, const QString& name,
                           const QString& third, const QString& fourth);
+
+// A typed pinyin, tone or English word as it is stored: without the blanks around it.
+QString trimmedEntry(const QString& typed);
 
 // A dictionary reading such as "hao3": the letters and the tone digit ("0" when the reading ends
 // in no digit from 1 to 4).

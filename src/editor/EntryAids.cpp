@@ -22,6 +22,7 @@ constexpr int kGridHeight = 292;
 const QString kChoosePicture = QStringLiteral("选择图片(&D)");
 const QString kStorePicture = QStringLiteral("录入图片(&D)");
 const QString kDropPicture = QStringLiteral("图片撤消(&P)");
+const QString kChosenPicture = QStringLiteral("选择的图片");
 const QString kNoInputMethod = QStringLiteral("不设置");
 const QString kAdd = QStringLiteral("添加(&T)");
 const QString kSave = QStringLiteral("保存(&T)");
@@ -42,7 +43,16 @@ void EntryAids::leavePendingPicture() {
     m_page.lblBd->show();
 }
 
-void EntryAids::dropPendingPicture() { m_pendingPicture = QImage(); }
+void EntryAids::dropPendingPicture() {
+    m_pendingPicture = QImage();
+    if (!picturePending()) return;
+    // The captions go with the picture: "录入图片(&D)" left behind would keep 添加 and 修改 from
+    // doing anything.
+    m_page.spbDy->setText(kChoosePicture);
+    if (m_page.spbPx->text() == kDropPicture) m_page.spbPx->setText(QStringLiteral("单词排序(&P)"));
+    if (m_page.lblBd->text() == kChosenPicture)
+        m_page.lblBd->setText(QStringLiteral("在下表中选择要修改单词"));
+}
 
 void EntryAids::fillInputMethods() {
     m_page.cboSr->clear();
@@ -112,6 +122,8 @@ void EntryAids::spbPxClick() {
     if (m_page.spbPx->text().startsWith(QStringLiteral("取")))
         sql += pinyin ? " ORDER BY [文字]" : " ORDER BY [英语]";
     m_page.openGrid(sql, {m_page.selectedLesson()});
+    // The item the boxes show keeps its row, so that 修改 and 删除 still act on it.
+    if (m_page.showsItem()) m_page.standOnShownItem();
 }
 
 void EntryAids::spbDyClick() {
@@ -141,7 +153,7 @@ void EntryAids::spbDyClick() {
         m_page.imgZ0->show();
         m_page.imgZ0->raise();
         m_page.dbgKb->hide();
-        m_page.lblBd->setText(QStringLiteral("选择的图片"));
+        m_page.lblBd->setText(kChosenPicture);
         m_page.spbDy->setText(kStorePicture);
         m_page.spbPx->setText(kDropPicture);
         return;

@@ -56,6 +56,11 @@ void RecordEntry::spbTjClick() {
         m_page.spbTj->setText(kAdd);
         m_page.spbSc->setEnabled(true);
         m_page.clearBoxes();
+        // Empty boxes show no item: in the item scope 修改 and 删除 wait for a row to be chosen.
+        if (m_page.scope() == 2) {
+            m_page.spbXg->setEnabled(false);
+            m_page.spbSc->setEnabled(false);
+        }
         m_page.edtKm->setFocus();
     } else if (caption == kAdd) {
         BeginNewRecord();
@@ -67,7 +72,8 @@ void RecordEntry::spbTjClick() {
         m_page.setBoxesEditable(false);
         // The row now shown is the one a modification would change; a shared one cannot be.
         const Query& q = m_page.grid();
-        if (m_page.scope() == 2) m_page.spbXg->setEnabled(q.recNo() >= 0 && !isSharedItem(q.text(0)));
+        if (m_page.scope() == 2)
+            m_page.spbXg->setEnabled(m_page.showsItem() && q.recNo() >= 0 && !isSharedItem(q.text(0)));
     } else if (caption == kNextNew) {
         if (SaveNewRecord() == SaveResult::Refused) return;
         Query& q = m_page.grid();
@@ -97,9 +103,13 @@ void RecordEntry::spbXgClick() {
         m_page.lblTz->hide();
         m_page.lstDy->hide();
         m_page.clearBoxes();
+        if (m_page.scope() == 2) {
+            m_page.spbXg->setEnabled(false);
+            m_page.spbSc->setEnabled(false);
+        }
         m_page.edtKm->setFocus();
     } else if (caption == kModify) {
-        if (q.recNo() < 0) return;
+        if (q.recNo() < 0 || !m_page.standOnShownItem()) return;
         m_page.spbTj->setText(kUndoChange);
         m_page.spbSc->setEnabled(false);
         m_page.setBoxesEditable(true);
@@ -223,14 +233,28 @@ void RecordEntry::reopenLessonItems(const QString& name, const QString& third, c
                           q.valueAt(r, pinyin ? 2 : 3).toString() == third &&
                           (!pinyin || q.valueAt(r, 3).toString() == fourth);
         if (same) {
-            m_page.dbgKb->setCurrentIndex(m_page.dbgKb->model()->index(r, 0));
-            m_page.grid().moveTo(r);
+            m_page.standOnGridRow(r);
+            m_page.rememberShownItem();
             return;
         }
+    }
+    m_page.forgetShownItem();
+}
+
+void RecordEntry::trimBoxes() {
+    if (m_page.scope() != 2) return;
+    const QList<QLineEdit*> boxes =
+        m_page.pinyinTab() ? QList<QLineEdit*>{m_page.edtPy, m_page.edtSd} : QList<QLineEdit*>{m_page.edtKm};
+    for (QLineEdit* box : boxes) {
+        const QString trimmed = trimmedEntry(box->text());
+        if (trimmed == box->text()) continue;
+        const QSignalBlocker block(box);
+        box->setText(trimmed);
     }
 }
 
 RecordEntry::SaveResult RecordEntry::SaveNewRecord() {
+    trimBoxes();
     const QString missing = MissingFieldsText();
     if (!missing.isEmpty()) {
         m_page.message(QStringLiteral("数据录入不全！(") + missing + ")");
@@ -303,6 +327,7 @@ RecordEntry::SaveResult RecordEntry::SaveNewRecord() {
 }
 
 RecordEntry::SaveResult RecordEntry::SaveChangedRecord() {
+    trimBoxes();
     const QString missing = MissingFieldsText();
     if (!missing.isEmpty()) {
         m_page.message(QStringLiteral("数据录入不全！(") + missing + ")");
@@ -332,6 +357,8 @@ RecordEntry::SaveResult RecordEntry::SaveChangedRecord() {
                 QStringLiteral("已存在同一内容，请不要这样修改！\n(可按《撤消》按钮以撤消该修改！)"));
             return SaveResult::NotStored;
         }
+        // The change goes to the row of the item being modified, wherever the grid stands.
+        if (!m_page.standOnShownItem()) return SaveResult::NotStored;
         grid.edit();
         try {
             assignBoxesToRow();
@@ -340,6 +367,7 @@ RecordEntry::SaveResult RecordEntry::SaveChangedRecord() {
             grid.cancel();
             throw;
         }
+        m_page.rememberShownItem();
         return SaveResult::Stored;
     }
     if (!listStandsOnGridRow()) return SaveResult::NotStored;
@@ -408,8 +436,10 @@ void RecordEntry::spbScClick() {
     if (m_page.spbSc->text() != kDelete) return;
     Query& grid = m_page.grid();
     const int s = m_page.scope();
-    // A textbook or lesson is deleted only when it is the one chosen in its list.
+    // A textbook or lesson is deleted only when it is the one chosen in its list, an item only
+    // when it is the one the boxes show.
     if (s != 2 && !listStandsOnGridRow()) return;
+    if (s == 2 && !m_page.standOnShownItem()) return;
     const QString first = QStringLiteral("删除这条记录吗？ (") + m_page.EditKind + QStringLiteral("：") +
                           grid.text(1) + ")" + "\n\n" +
                           QStringLiteral("如果删除，请按《确定》；否则按《取消》。");
@@ -488,13 +518,22 @@ void RecordEntry::edtKhExit() {
         m_page.navigation().CheckItemNumber();
         return;
     }
+    // While a textbook or lesson is modified, its own entry is not another record holding the
+    // number: only the other entries count.
+    const Query& grid = m_page.grid();
+    const bool modifying = m_page.spbXg->text() == kConfirm || m_page.spbXg->text() == kNextChanged;
+    const QString own = modifying && grid.recNo() >= 0 ? grid.valueAt(grid.recNo(), 0).toString() : QString();
     bool listed = false;
     if (s == 1) {
-        for (int i = 0; i < m_page.lstK1->count() && !listed; ++i)
-            listed = lessonOfEntry(m_page.lstK1->item(i)->text()) == n;
+        for (int i = 0; i < m_page.lstK1->count() && !listed; ++i) {
+            const QString number = lessonOfEntry(m_page.lstK1->item(i)->text());
+            listed = number == n && (own.isEmpty() || number != own);
+        }
     } else {
-        for (int i = 0; i < m_page.cboKt->count() && !listed; ++i)
-            listed = m_page.cboKt->itemText(i).left(n.size()) == n;
+        for (int i = 0; i < m_page.cboKt->count() && !listed; ++i) {
+            const QString entry = m_page.cboKt->itemText(i);
+            listed = entry.left(n.size()) == n && (own.isEmpty() || textbookOfEntry(entry) != own);
+        }
     }
     if (!listed) return;
     m_page.message(kAlreadyListed);

@@ -39,6 +39,9 @@ public:
     bool boxKeyDown(QLineEdit* box, int key);
 
 private:
+    // Drops the blanks around the pinyin and the tone, or around an English word, before a save:
+    // with them the item could never be answered right.
+    void trimBoxes();
     // The four boxes into the current or new row of the grid's record set (not posted).
     void assignBoxesToRow();
     void rereadGrid();

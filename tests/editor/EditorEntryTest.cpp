@@ -334,11 +334,25 @@ TEST(EditorEntry, TextbooksAndLessonsAreNumberedAndRenamedSafely) {
     EXPECT_EQ(e.form->focusWidget(), e.lr->edtKh);
     e.platform.dlg().clear();
 
-    // Renumbering a lesson carries the number into its items, in one transaction. (Beginning the
-    // modification leaves the number box, which reports the lesson's own number once more.)
+    // While the lesson is modified its own number is no other lesson's: beginning the modification
+    // leaves the number box without a message, and so does leaving it again; another lesson's
+    // number is still reported.
     click(e.lr->spbXg);
-    EXPECT_EQ(e.messages().size(), 1);
+    EXPECT_TRUE(e.messages().isEmpty()) << e.messages().join("|").toStdString();
+    EXPECT_EQ(e.form->focusWidget(), e.lr->edtKm);
+    e.lr->edtKm->setText("第二十课");
+    e.lr->edtKh->setFocus(Qt::TabFocusReason);
+    e.lr->edtKm->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(e.messages().isEmpty());
+    e.lr->edtKh->setFocus(Qt::TabFocusReason);
+    e.lr->edtKh->setText("101");
+    e.lr->edtKm->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(e.messages(),
+              QStringList({"已录有同一内容，请不要重复录入！\n(可按《撤消》按钮以撤消该录入！)"}));
+    EXPECT_EQ(e.form->focusWidget(), e.lr->edtKh);
     e.platform.dlg().clear();
+
+    // Renumbering a lesson carries the number into its items, in one transaction.
     e.lr->edtKh->setText("120");
     e.lr->edtKm->setText("第二十课");
     e.db()->exec(
@@ -373,7 +387,11 @@ TEST(EditorEntry, TextbooksAndLessonsAreNumberedAndRenamedSafely) {
     e.clickScope(0);
     chooseFromCombo(e.lr->cboKt, "2.二年级\"下'册\\");
     click(e.lr->spbXg);
-    e.platform.dlg().clear();  // the exit check of the number box the focus came from
+    // Textbook 2 being modified, its box still "2": leaving the box is no alarm.
+    e.lr->edtKm->setText("二年级");
+    e.lr->edtKh->setFocus(Qt::TabFocusReason);
+    e.lr->edtKm->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(e.messages().isEmpty()) << e.messages().join("|").toStdString();
     e.lr->edtKh->setText("3");
     e.lr->edtKm->setText("二年级");
     click(e.lr->spbXg);
@@ -425,7 +443,8 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
     clickEntry(e.lr->lstK1, "101.Unit 1");
     e.clickScope(2);
     EditorPage* lr = e.lr;
-    // A word with quotes, a backslash and blanks is stored as typed; the meaning is the third box.
+    // A word with quotes and a backslash is stored as typed, without the blanks around it; the
+    // meaning is the third box.
     click(lr->spbTj);
     typeInto(lr->edtKm, " don't \"say\" \\ ");
     QTest::keyClick(lr->edtKm, Qt::Key_Return);
@@ -438,8 +457,9 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
     click(lr->spbTj);
     EXPECT_TRUE(e.messages().isEmpty());
     EXPECT_EQ(rows(*e.db(), "SELECT 编号, 英语, 音标, 汉语 FROM yydc WHERE 汉语 = '别说'"),
-              QStringList({"101  don't \"say\" \\  /dəʊnt/ 别说"}));
-    EXPECT_EQ(e.currentGridText(1), " don't \"say\" \\ ");
+              QStringList({"101 don't \"say\" \\ /dəʊnt/ 别说"}));
+    EXPECT_EQ(e.currentGridText(1), "don't \"say\" \\");
+    EXPECT_EQ(lr->edtKm->text(), "don't \"say\" \\");
     // Over-long text cannot be typed.
     click(lr->spbTj);
     typeInto(lr->edtKh, QString(40, '1'));
@@ -552,6 +572,36 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
     EXPECT_TRUE(lr->dbgKb->isVisible());
     EXPECT_EQ(storedSize("it's"), QSize(75, 300));
     EXPECT_TRUE(e.messages().isEmpty());
+
+    // A picture left pending by a scope change, or by leaving the page, is dropped with its
+    // captions: 添加 works again in the scope that follows.
+    for (const bool leavePage : {false, true}) {
+        e.clickGridRow(1);
+        e.platform.dlg().chooseFile(writePicture(e.folder, "other.jpg", 50, 50, "JPG"));
+        click(lr->spbDy);
+        ASSERT_EQ(lr->spbDy->text(), "录入图片(&D)");
+        if (leavePage) {
+            e.clickPage(0);
+            e.clickPage(1);
+        } else {
+            e.clickScope(1);
+        }
+        EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+        EXPECT_TRUE(lr->dbgKb->isVisible());
+        click(lr->spbTj);
+        EXPECT_EQ(lr->spbTj->text(), "保存(&T)");
+        click(lr->spbXg);
+        EXPECT_EQ(lr->spbTj->text(), "添加(&T)");
+        e.clickScope(0);
+        chooseFromCombo(lr->cboKt, "1.Book \"A\"'s\\");
+        e.clickScope(1);
+        clickEntry(lr->lstK1, "101.Unit 1");
+        e.clickScope(2);
+        click(lr->spbDy);  // a later choice opens the file dialog again
+        EXPECT_EQ(lr->spbDy->text(), "选择图片(&D)");
+    }
+    EXPECT_EQ(storedSize("it's"), QSize(75, 300));
+    EXPECT_TRUE(e.messages().isEmpty());
 }
 
 TEST(EditorEntry, SortsChoosesInputMethodsAndFollowsTheArrowKeys) {
@@ -662,4 +712,140 @@ TEST(EditorEntry, AFullTextbookTakesNoMoreLessonsAndANewEntryIsTheChosenOne) {
     click(e.lr->spbSc);
     EXPECT_TRUE(e.messages().isEmpty());
     EXPECT_EQ(rows(*e.db(), "SELECT count(*) FROM yekb"), QStringList({"3"}));
+}
+
+TEST(EditorEntry, ModifyAndDeleteActOnTheItemTheBoxesShow) {
+    ActiveEditor e([](Connection& c) {
+        addLesson(c, "yekt", "301", "三上一");
+        addCharacter(c, "301", "人", "ren", "2");
+        addCharacter(c, "301", "二", "er", "4");
+        addCharacter(c, "301", "一", "yi", "1");
+    });
+    openLesson(e, "3.三年级", "301.三上一");
+    EditorPage* lr = e.lr;
+    const QString lesson = "SELECT 文字, 拼音, 音调 FROM yepy WHERE 编号 = '301' ORDER BY rowid";
+    auto retypeTone = [lr](const QString& tone) {
+        lr->edtSd->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(lr->edtSd, Qt::Key_Backspace);
+        typeText(lr->edtSd, tone);
+    };
+
+    // After 生字排序 the grid stands on the item the boxes show, and 修改 changes that one.
+    e.clickGridRow(0);
+    click(lr->spbPx);
+    EXPECT_EQ(e.gridColumn(1), QStringList({"一", "二", "人"}));
+    EXPECT_EQ(e.currentGridText(1), "人");
+    click(lr->spbXg);
+    retypeTone("3");
+    click(lr->spbXg);
+    EXPECT_EQ(rows(*e.db(), lesson), QStringList({"人 ren 3", "二 er 4", "一 yi 1"}));
+
+    // A sort while a modification is open keeps the modification on its row.
+    e.clickGridRow(1);
+    EXPECT_EQ(lr->edtKm->text(), "二");
+    click(lr->spbXg);
+    click(lr->spbPx);
+    EXPECT_EQ(e.gridColumn(1), QStringList({"人", "二", "一"}));
+    retypeTone("2");
+    click(lr->spbXg);
+    EXPECT_EQ(rows(*e.db(), lesson), QStringList({"人 ren 3", "二 er 2", "一 yi 1"}));
+
+    // 删除 after a sort asks about the item the boxes show.
+    click(lr->spbPx);
+    EXPECT_EQ(e.gridColumn(1), QStringList({"一", "二", "人"}));
+    e.clickGridRow(2);
+    click(lr->spbPx);
+    click(lr->spbPx);
+    e.platform.dlg().answer(MsgResult::Cancel);
+    click(lr->spbSc);
+    EXPECT_EQ(e.messages(),
+              QStringList({"删除这条记录吗？ (生字：人)\n\n如果删除，请按《确定》；否则按《取消》。"}));
+    e.platform.dlg().clear();
+
+    // Choosing the lesson, cancelling an addition or a modification empty the boxes: 修改 and
+    // 删除 wait until a row is chosen.
+    auto expectNothingChosen = [&e, lr](const char* after) {
+        EXPECT_EQ(lr->edtKm->text(), "") << after;
+        EXPECT_FALSE(lr->spbXg->isEnabled()) << after;
+        EXPECT_FALSE(lr->spbSc->isEnabled()) << after;
+        click(lr->spbXg);
+        click(lr->spbSc);
+        EXPECT_EQ(lr->spbXg->text(), "修改(&X)") << after;
+        EXPECT_TRUE(e.messages().isEmpty()) << after;
+    };
+    clickEntry(lr->lstK1, "301.三上一");
+    expectNothingChosen("choosing the lesson");
+    e.clickGridRow(1);
+    EXPECT_TRUE(lr->spbXg->isEnabled());
+    click(lr->spbTj);
+    click(lr->spbXg);  // 撤消(&X)
+    expectNothingChosen("cancelling an addition");
+    e.clickGridRow(1);
+    click(lr->spbXg);
+    click(lr->spbTj);  // 撤消(&T)
+    expectNothingChosen("cancelling a modification");
+    EXPECT_EQ(rows(*e.db(), lesson), QStringList({"人 ren 3", "二 er 2", "一 yi 1"}));
+
+    // A stored addition leaves the grid on the stored item; 修改 then changes it.
+    click(lr->spbTj);
+    typeInto(lr->edtKm, "三");
+    typeInto(lr->edtPy, "san");
+    typeInto(lr->edtSd, "1");
+    click(lr->spbTj);
+    EXPECT_EQ(e.currentGridText(1), "三");
+    click(lr->spbXg);
+    retypeTone("4");
+    click(lr->spbXg);
+    EXPECT_EQ(rows(*e.db(), lesson), QStringList({"人 ren 3", "二 er 2", "一 yi 1", "三 san 4"}));
+    EXPECT_TRUE(e.messages().isEmpty());
+}
+
+TEST(EditorEntry, PinyinToneAndWordsAreStoredWithoutBlanksAndTonesAreZeroToFour) {
+    ActiveEditor e;
+    openLesson(e, "1.一年级上", "102.第二课");
+    EditorPage* lr = e.lr;
+    const QString tone = "数据录入不全！(“声调”框中只能输入0到4中的一个数字！请修改。)";
+    EXPECT_EQ(missingFieldsText(2, true, "102", "手", "shou", "5"),
+              "“声调”框中只能输入0到4中的一个数字！请修改。");
+    EXPECT_EQ(missingFieldsText(2, true, "102", "手", "shou", "34"),
+              "“声调”框中只能输入0到4中的一个数字！请修改。");
+    EXPECT_EQ(missingFieldsText(2, true, "102", "手", "shou", "0"), "");
+    EXPECT_EQ(missingFieldsText(2, false, "102", "hand", "手", "9"), "");
+
+    // A tone outside 0 to 4 is refused with the addition left open; blanks around the pinyin
+    // and the tone are not stored.
+    click(lr->spbTj);
+    typeInto(lr->edtKm, "手");
+    typeInto(lr->edtPy, "shou ");
+    typeInto(lr->edtSd, "9");
+    click(lr->spbTj);
+    EXPECT_EQ(e.messages(), QStringList({tone}));
+    EXPECT_EQ(lr->spbTj->text(), "保存(&T)");
+    EXPECT_EQ(rows(*e.db(), "SELECT count(*) FROM yepy WHERE 文字 = '手'"), QStringList({"0"}));
+    e.platform.dlg().clear();
+    lr->edtSd->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(lr->edtSd, Qt::Key_Backspace);
+    typeText(lr->edtSd, " 3 ");
+    pressEnter(lr->edtSd);
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_EQ(rows(*e.db(), "SELECT 编号, 拼音, 音调 FROM yepy WHERE 文字 = '手'"),
+              QStringList({"102 shou 3"}));
+    EXPECT_EQ(lr->edtPy->text(), "shou");
+    EXPECT_EQ(lr->edtSd->text(), "3");
+    EXPECT_EQ(e.currentGridText(1), "手");
+
+    // A modification to a tone of 5 stores nothing; blanks typed into the pinyin are dropped.
+    click(lr->spbXg);
+    lr->edtSd->setText("5");
+    click(lr->spbXg);
+    EXPECT_EQ(e.messages(), QStringList({tone}));
+    EXPECT_EQ(rows(*e.db(), "SELECT 拼音, 音调 FROM yepy WHERE 文字 = '手'"), QStringList({"shou 3"}));
+    e.platform.dlg().clear();
+    click(lr->spbXg);
+    lr->edtPy->setText(" sou");
+    lr->edtSd->setText("4 ");
+    pressEnter(lr->edtSd);
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_EQ(rows(*e.db(), "SELECT 拼音, 音调 FROM yepy WHERE 文字 = '手'"), QStringList({"sou 4"}));
+    EXPECT_EQ(rows(*e.db(), "SELECT count(*) FROM yepy WHERE 文字 = '手'"), QStringList({"1"}));
 }
