@@ -60,12 +60,8 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out) {
     if (!QDir().mkpath(target.absolutePath())) fail("cannot create the folder of " + out);
     TempFile tmp(target.absoluteFilePath() + ".building");
     {
-        QFile f(tmp.path());
-        if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + tmp.path());
-    }
-    {
         Connection db;
-        db.open(tmp.path(), kDatabasePassword);
+        db.create(tmp.path(), kDatabasePassword);
         Transaction t(db);
         createSchema(db);
 

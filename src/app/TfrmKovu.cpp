@@ -253,13 +253,14 @@ void TfrmKovu::FormCreate() {
     // 5. The database.
     try {
         m_db.con1.open(m_state.ExeFolder + kDatabaseFileName, kDatabasePassword);
-    } catch (const ReadOnlyError& e) {
-        // Not a password problem: the message names the folder or file that cannot be written.
-        m_platform.dialogs().message(kOpenFailedTitle, e.message(), MsgIcon::Warning, MsgButtons::Ok);
+    } catch (const WrongKeyError&) {
+        m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
         if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
         return;
-    } catch (const KovuError&) {
-        m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
+    } catch (const KovuError& e) {
+        // Not a password problem: the message names the cause (a missing or empty file, a folder
+        // that cannot be written, another copy holding the file).
+        m_platform.dialogs().message(kOpenFailedTitle, e.message(), MsgIcon::Warning, MsgButtons::Ok);
         if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
         return;
     }

@@ -3,7 +3,6 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QThread>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "app/TfrmKovu.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Fonts.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // The program's folder, where kovu.mdb lies. The database is opened while the window is built.
-    const QString folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString folder = kovu::programFolder();
     // Qt takes the first thread that it meets for the main thread, and the workers started below
     // use it too (files, pictures): this thread makes itself known first, or now and then a worker
     // would be taken for the main thread and the application refused its place.

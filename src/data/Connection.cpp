@@ -1,6 +1,8 @@
 #include "data/Connection.h"
 
+#include <limits.h>
 #include <sqlcipher/sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -8,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <future>
 #include <mutex>
@@ -15,6 +19,7 @@
 #include "data/KeyDerivation.h"
 #include "data/PageKeyCache.h"
 #include "platform/Errors.h"
+#include "platform/Paths.h"
 
 namespace kovu {
 
@@ -24,9 +29,13 @@ namespace {
 
 bool writable(const QByteArray& path) { return ::access(path.constData(), W_OK) == 0; }
 
+// What the file to open is: an existing database, or a new file that create() has just made empty.
+enum class FileKind { Existing, New };
+
 // Opens and checks the file and switches it to the write-ahead log; raises on every failure and
 // then leaves nothing open. Touches no member, so it can run on a worker thread.
-sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads);
+sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads,
+                    FileKind kind = FileKind::Existing);
 
 // The open started by openAhead, until a Connection takes it over.
 struct AheadOpen {
@@ -83,13 +92,36 @@ void Connection::open(const QString& file, const QString& key) {
     m_file = file;
     m_key = key;
     std::future<sqlite3*> ahead = aheadOpen().take(file, key);
-    m_db = ahead.valid() ? ahead.get() : openHandle(file, key, KeyThreads::Many);
+    take(file, key, ahead.valid() ? ahead.get() : openHandle(file, key, KeyThreads::Many));
+}
+
+void Connection::create(const QString& file, const QString& key) {
+    close();
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::NewOnly))
+            fail(QStringLiteral("不能建立数据库文件 %1：%2").arg(file, f.errorString()));
+    }
+    take(file, key, openHandle(file, key, KeyThreads::Many, FileKind::New));
+}
+
+void Connection::take(const QString& file, const QString& key, sqlite3* db) {
+    m_file = file;
+    m_key = key;
+    m_db = db;
     m_depth = 0;
     // The file may not be the one record sets were opened on.
     ++m_generation;
 }
 
 namespace {
+
+QString emptyFileText(const QString& shownFile) {
+    return QStringLiteral(
+               "数据库文件 %1 是空的或已损坏，Kovu 不能使用它。\n\n"
+               "请用备份的 kovu.mdb 替换它，然后再启动 Kovu。")
+        .arg(shownFile);
+}
 
 // The salt in the first bytes of file, or nothing when the file is too short to hold one.
 QByteArray fileSalt(const QString& file) {
@@ -99,9 +131,19 @@ QByteArray fileSalt(const QString& file) {
     return salt.size() == kPageKeySaltLength ? salt : QByteArray();
 }
 
-// The file opened with key and read once (the key is only tried by the first read), or null with
-// the reason in *why when that fails.
-sqlite3* keyedHandle(const QString& file, const QByteArray& key, QString* why) {
+// How long an open waits for a file that another program holds locked (one that folds its log back
+// as it closes, or compacts the file): long enough for a closing program, short enough that a
+// file held for longer is reported at once.
+constexpr int kBusyWaitMs = 700;
+
+// Why an opened file is not used.
+enum class Refusal { None, Busy, Key };
+
+// The file opened with key and read once (the key is only tried by the first read), with the
+// number of its tables in *tables; or null with the reason in *why and *refusal when that fails.
+sqlite3* keyedHandle(const QString& file, const QByteArray& key, int* tables, QString* why,
+                     Refusal* refusal) {
+    *refusal = Refusal::Key;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
@@ -109,22 +151,61 @@ sqlite3* keyedHandle(const QString& file, const QByteArray& key, QString* why) {
         if (db) sqlite3_close(db);
         return nullptr;
     }
-    // Another program may be closing the same file (and folding its log back) just now.
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db, kBusyWaitMs);
     sqlite3_key(db, key.constData(), key.size());
-    char* err = nullptr;
-    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err);
-    if (rc != SQLITE_OK) {
-        *why = err ? QString::fromUtf8(err) : QString::number(rc);
-        sqlite3_free(err);
-        sqlite3_close(db);
-        return nullptr;
+    sqlite3_stmt* st = nullptr;
+    rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type = 'table'", -1, &st, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        *tables = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        *refusal = Refusal::None;
+        // Later statements wait as long as before for a program that is closing the file.
+        sqlite3_busy_timeout(db, 2000);
+        return db;
     }
-    return db;
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) *refusal = Refusal::Busy;
+    *why = QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return nullptr;
 }
 
-sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads) {
-    if (!QFile::exists(file)) fail(QStringLiteral("数据库文件 %1 不存在。").arg(file));
+// Why file cannot be a database before any key is tried: it is missing, a link to nothing, a
+// folder or no regular file, or empty (unless it is a new file); empty when none of these.
+QString fileProblem(const QString& file, FileKind kind) {
+    const QByteArray path = QFile::encodeName(file);
+    const QString shown = shownPath(file);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) {
+        const int err = errno;
+        struct stat link {};
+        if (err == ENOENT && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            char target[PATH_MAX];
+            const ssize_t n = ::readlink(path.constData(), target, sizeof target);
+            const QString to = n > 0 ? QFile::decodeName(QByteArray(target, int(n))) : QString();
+            return QStringLiteral(
+                       "数据库文件 %1 是一个链接，它指向的 %2 不存在。\n\n"
+                       "请把 kovu.mdb 放回原处（例如插上存放它的 U 盘），然后再启动 Kovu。")
+                .arg(shown, to);
+        }
+        if (err == ENOENT) return QStringLiteral("数据库文件 %1 不存在。").arg(shown);
+        return QStringLiteral("数据库文件 %1 不能打开：%2")
+            .arg(shown, QString::fromLocal8Bit(std::strerror(err)));
+    }
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral(
+                   "%1 是一个文件夹，不是数据库文件。\n\n请把 Kovu 的数据库文件 kovu.mdb 放在这里，"
+                   "然后再启动 Kovu。")
+            .arg(shown);
+    if (!S_ISREG(st.st_mode)) return QStringLiteral("%1 不是一个普通文件，不是数据库文件。").arg(shown);
+    if (st.st_size == 0 && kind == FileKind::Existing) return emptyFileText(shown);
+    return {};
+}
+
+sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads, FileKind kind) {
+    const QString problem = fileProblem(file, kind);
+    if (!problem.isEmpty()) throw OpenError(problem);
     // Every score and setting is written at once, and the log of a write lies beside the file: a
     // file or folder that cannot be written would fail at the first answer, so it is refused here
     // with its cause.
@@ -133,30 +214,44 @@ sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads)
         throw ReadOnlyError(QStringLiteral("文件夹 %1 不能写入（只读），Kovu 不能在那里保存成绩和设置。\n\n"
                                            "请把 Kovu 放在可以写入的文件夹里，或者取消这个文件夹的只读属性，"
                                            "然后再启动 Kovu。")
-                                .arg(QDir::toNativeSeparators(folder)));
+                                .arg(shownPath(folder)));
     if (!writable(QFile::encodeName(file)))
         throw ReadOnlyError(QStringLiteral("数据库文件 %1 是只读的，Kovu 不能保存成绩和设置。\n\n"
                                            "请取消这个文件的只读属性，然后再启动 Kovu。")
-                                .arg(QDir::toNativeSeparators(file)));
+                                .arg(shownPath(file)));
     // The raw key first: the one remembered from an earlier open of this file, or else derived
     // here (and remembered). The passphrase when that does not open the file (one written with
-    // other key settings, or a plain file), and for the message when nothing does.
+    // other key settings, or a plain file), and for the message when nothing does. A file that
+    // another program holds locked is reported as such at the first try: no other key would read it.
     QString why;
+    Refusal refusal = Refusal::Key;
+    int tables = 0;
     sqlite3* db = nullptr;
     const QByteArray passphrase = key.toUtf8();
     const QByteArray salt = key.isEmpty() ? QByteArray() : fileSalt(file);
+    QByteArray derived;
     if (!salt.isEmpty()) {
         const QByteArray remembered = rememberedPageKey(salt, passphrase);
-        if (!remembered.isEmpty()) db = keyedHandle(file, rawKeyText(remembered), &why);
-        if (!db) {
-            const QByteArray derived =
-                derivePageKey(passphrase, salt, kPageKeyRounds, kPageKeyLength, threads);
-            db = keyedHandle(file, rawKeyText(derived), &why);
-            if (db) rememberPageKey(salt, passphrase, derived);
+        if (!remembered.isEmpty()) db = keyedHandle(file, rawKeyText(remembered), &tables, &why, &refusal);
+        if (!db && refusal != Refusal::Busy) {
+            derived = derivePageKey(passphrase, salt, kPageKeyRounds, kPageKeyLength, threads);
+            db = keyedHandle(file, rawKeyText(derived), &tables, &why, &refusal);
+            if (!db) derived.clear();
         }
     }
-    if (!db) db = keyedHandle(file, passphrase, &why);
-    if (!db) fail(QStringLiteral("数据库不能打开：%1").arg(why));
+    if (!db && refusal != Refusal::Busy) db = keyedHandle(file, passphrase, &tables, &why, &refusal);
+    if (refusal == Refusal::Busy)
+        throw OpenError(QStringLiteral("数据库文件 %1 正被另一个 Kovu 使用，现在不能打开。\n\n"
+                                       "请等另一个 Kovu 压缩完数据库或者关闭它，然后再启动 Kovu。")
+                            .arg(shownPath(file)));
+    if (!db) throw WrongKeyError(QStringLiteral("数据库不能打开：%1").arg(why));
+    // A file without tables (one that was empty) is no practice database; it is left as it is,
+    // with nothing written into it.
+    if (tables == 0 && kind == FileKind::Existing) {
+        sqlite3_close(db);
+        throw OpenError(emptyFileText(shownPath(file)));
+    }
+    if (!derived.isEmpty()) rememberPageKey(salt, passphrase, derived);
     // While the program runs, the write-ahead log: a commit costs one sync of the log instead of
     // the journal, the file and the folder, and a commit that reached the log survives a crash.
     // close() folds the log back, so the file at rest stands alone.

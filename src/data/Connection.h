@@ -24,10 +24,13 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens file with key; raises KovuError when the file is missing, the key is wrong or the file
-    // is not a database, and ReadOnlyError when the file or its folder cannot be written. A missing
-    // file is never created.
+    // Opens file with key; raises WrongKeyError when the key does not open it, ReadOnlyError when
+    // the file or its folder cannot be written, and OpenError naming the cause when it is missing,
+    // no file, empty or without tables, or held by another copy of the program. A file that is
+    // refused is left as it was, and a missing file is never created.
     void open(const QString& file, const QString& key);
+    // Makes file as a new, empty database with key and opens it; a file already there is refused.
+    void create(const QString& file, const QString& key);
     // Starts opening file with key on a worker thread: the checks, the key derivation (the longest
     // part of start-up), the first read and the log mode, so the program can build its window
     // meanwhile. The next open() of the same file with the same key takes that connection over,
@@ -69,6 +72,8 @@ public:
     [[noreturn]] void raiseError(const QString& what);
 
 private:
+    void take(const QString& file, const QString& key, sqlite3* db);
+
     sqlite3* m_db = nullptr;
     QString m_file;
     QString m_key;
@@ -76,8 +81,22 @@ private:
     quint64 m_generation = 1;
 };
 
+// The database file cannot be opened for a reason the message names: it is missing, no file, empty
+// or without tables, or another copy of the program holds it.
+class OpenError : public KovuError {
+public:
+    using KovuError::KovuError;
+};
+
 // The database file or its folder cannot be written: the program cannot keep scores or settings.
-class ReadOnlyError : public KovuError {
+class ReadOnlyError : public OpenError {
+public:
+    using OpenError::OpenError;
+};
+
+// The key does not open the file: a wrong password, or a file that is no database at all (the
+// library cannot tell the two apart).
+class WrongKeyError : public KovuError {
 public:
     using KovuError::KovuError;
 };

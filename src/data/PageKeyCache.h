@@ -10,7 +10,9 @@ namespace kovu {
 // entry is found by a hash of the file's salt and the passphrase; the passphrase is in the program
 // itself, so a remembered key tells nobody more than the program does. The file is the user's own
 // (read and written by the user alone) and only a cache: a missing, unreadable or wrong entry
-// means the key is derived as before, and a cache that cannot be written is left as it is.
+// means the key is derived as before, and a cache that cannot be written is left as it is. Only a
+// regular file of the user's own, in a folder of the user's own, is read or replaced, and neither
+// through a link: a link, a pipe or another user's file there means going on without the cache.
 
 // Where the keys are kept: kovu/page-keys in $XDG_CACHE_HOME, or in ~/.cache; empty where neither
 // is known.

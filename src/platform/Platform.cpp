@@ -197,6 +197,16 @@ QString execArgument(const QString& arg) {
     return q;
 }
 
+// The Exec value that starts target. GLib takes a launcher whose program it cannot find for no
+// launcher at all, and it looks the program up before it turns "%%" back into "%": a program whose
+// path holds a percent sign is started through the shell instead, which is found, and gets the
+// path as its argument "$0".
+QString execLine(const QString& target) {
+    if (!target.contains('%')) return execArgument(target);
+    return QStringLiteral("/bin/sh -c ") + execArgument(QStringLiteral("exec \"$0\"")) + ' ' +
+           execArgument(target);
+}
+
 }  // namespace
 
 std::unique_ptr<Shortcuts> makeSystemShortcuts() { return std::make_unique<SystemShortcuts>(); }
@@ -206,7 +216,7 @@ QString desktopEntryText(const QString& name, const QString& target, const QStri
     QString t = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
     t += "Name=" + desktopString(name) + "\n";
     t += "Comment=" + desktopString(QStringLiteral("儿童算术、拼音、英语练习软件")) + "\n";
-    t += "Exec=" + desktopString(execArgument(target)) + "\n";
+    t += "Exec=" + desktopString(execLine(target)) + "\n";
     t += "Path=" + desktopString(workingFolder) + "\n";
     if (!iconPath.isEmpty()) t += "Icon=" + desktopString(iconPath) + "\n";
     t += "Terminal=false\nCategories=Education;\n";

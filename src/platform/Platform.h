@@ -35,7 +35,9 @@ public:
 // folder $XDG_DATA_HOME/kovu/quicklaunch; the icon is written as kovu.png beside the program.
 std::unique_ptr<Shortcuts> makeSystemShortcuts();
 // The text of a freedesktop launcher called name that starts target in workingFolder, with
-// every value escaped as the Desktop Entry rules ask (quoted Exec argument, %% for %).
+// every value escaped as the Desktop Entry rules ask (quoted Exec argument, %% for %); a target
+// with a percent sign is started through /bin/sh, since GLib looks for the program under its
+// escaped name.
 QString desktopEntryText(const QString& name, const QString& target, const QString& workingFolder,
                          const QString& iconPath);
 

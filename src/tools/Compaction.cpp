@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Dialogs.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace kovu {
@@ -129,9 +130,14 @@ int exportProgress(void* p) {
 
 }  // namespace
 
-CompactionResult compactDatabaseFile(const QString& dbFile, const QString& tempFile, const QByteArray& key,
+CompactionResult compactDatabaseFile(const QString& dbLink, const QString& tempName, const QByteArray& key,
                                      const std::function<void(CompactStep)>& observer) {
     CompactionResult r;
+    // A database kept elsewhere (on a USB stick, in a synced folder) behind a link is compacted
+    // where it is, beside itself; the link stays and still names it.
+    const QString dbFile = linkedFile(dbLink);
+    const QString tempFile =
+        dbFile == dbLink ? tempName : QFileInfo(dbFile).absolutePath() + '/' + QFileInfo(tempName).fileName();
     auto notify = [&observer](CompactStep s) {
         if (observer) observer(s);
     };
@@ -153,6 +159,10 @@ CompactionResult compactDatabaseFile(const QString& dbFile, const QString& tempF
         src.exec("PRAGMA locking_mode = EXCLUSIVE");
         src.exec("BEGIN EXCLUSIVE");
         src.exec("COMMIT");
+        // A damaged page of the file would reach the copy as it reads (a page of zeros passes as
+        // empty data): a file that is not sound is not compacted, and it stays as it is.
+        const QString sound = src.scalar("PRAGMA integrity_check").toString();
+        if (sound != "ok") failWith(QStringLiteral("数据库文件 %1 有错误：%2").arg(shownPath(dbFile), sound));
         r.sizeBefore = QFileInfo(dbFile).size();
         struct stat st {};
         const bool haveMode = ::stat(QFile::encodeName(dbFile).constData(), &st) == 0;
@@ -200,8 +210,11 @@ CompactionResult compactDatabaseFile(const QString& dbFile, const QString& tempF
         syncPath(tempFile, false);
         notify(CompactStep::Checked);
 
-        // No log of the old file may be replayed onto the new one.
-        for (const char* s : kLogSuffixes) removeIfPresent(dbFile + s);
+        // No log of the old file may be replayed onto the new one (nor one kept beside its link).
+        for (const char* s : kLogSuffixes) {
+            removeIfPresent(dbFile + s);
+            if (dbLink != dbFile) removeIfPresent(dbLink + s);
+        }
         notify(CompactStep::BeforeRename);
         src.close();
         if (::rename(QFile::encodeName(tempFile).constData(), QFile::encodeName(dbFile).constData()) != 0)
@@ -261,7 +274,9 @@ void spbYsClick(FormContext& ctx, const std::function<void(CompactStep)>& observ
     QApplication::restoreOverrideCursor();
     Dialogs& dlg = ctx.platform.dialogs();
     if (!r.ok) {
-        dlg.message(QStringLiteral("操作提示"), kCompactionFailedText, MsgIcon::Information);
+        // The reason follows, so that a parent can see what to mend.
+        dlg.message(QStringLiteral("操作提示"), kCompactionFailedText + QStringLiteral("\n\n") + r.error,
+                    MsgIcon::Information);
         return;
     }
     dlg.message(QStringLiteral("操作提示"), compactionDoneText(r.sizeBefore, r.sizeAfter),

@@ -28,10 +28,13 @@ struct CompactionResult {
 };
 
 // Compacts the encrypted database dbFile through the temporary file tempFile (same key): a
-// left-over tempFile is deleted first; the compacted copy is checked (it opens with the key, passes
-// the integrity check and holds as many rows in every table) and synced, and only then renamed over
-// dbFile in one step. On any failure dbFile stays as it was and the copy is removed. The database
-// must not be open elsewhere: a second program holding it open makes the compaction fail.
+// left-over tempFile is deleted first; the file must pass the integrity check before it is copied;
+// the compacted copy is checked (it opens with the key, passes the integrity check and holds as
+// many rows in every table) and synced, and only then renamed over dbFile in one step. On any
+// failure dbFile stays as it was, the copy is removed and error says why. The database must not be
+// open elsewhere: a second program holding it open makes the compaction fail. When dbFile is a
+// link, the file it names is compacted beside itself (the temporary file, of tempFile's name, lies
+// there too) and the link stays.
 CompactionResult compactDatabaseFile(const QString& dbFile, const QString& tempFile, const QByteArray& key,
                                      const std::function<void(CompactStep)>& observer = {});
 

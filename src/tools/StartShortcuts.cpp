@@ -6,6 +6,7 @@
 
 #include "data/ImageCodec.h"
 #include "pictures/ConfirmPanel.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace kovu {
@@ -140,6 +141,12 @@ bool StartShortcuts::CreateStartShortcut(const QString& target, const QString& w
     QString reason;
     if (folder.isEmpty()) {
         reason = QStringLiteral("系统没有给出这个位置的文件夹。");
+    } else if (reachedThroughDescriptor(target)) {
+        // A launcher is a UTF-8 text: a folder name in another code page cannot be written in it.
+        reason = QStringLiteral(
+                     "程序文件夹 %1 的名字不是 UTF-8 编码的，快捷方式里写不下它。\n"
+                     "请给这个文件夹改一个名字，再建快捷方式。")
+                     .arg(shownPath(QFileInfo(target).absolutePath()));
     } else if (placeId == kDesktop) {
         // A desktop that does not exist is not shown by any desktop; it is not made here.
         if (!QFileInfo(folder).isDir()) reason = QStringLiteral("文件夹 %1 不存在。").arg(folder);

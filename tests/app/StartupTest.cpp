@@ -1,6 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTabWidget>
 #include <QTest>
@@ -10,9 +17,12 @@
 #include "data/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "pictures/ConfirmPanel.h"
+#include "pictures/PicturePage.h"
 #include "platform/Controls.h"
+#include "platform/Paths.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
+#include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
 
 using namespace kovu;
@@ -25,6 +35,31 @@ QMap<QString, QDateTime> fileTimes(const QString& folder) {
     for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files))
         out[fi.fileName()] = fi.lastModified();
     return out;
+}
+
+// Copies the file from to the path to, named by its bytes, with mode.
+bool copyToBytes(const QString& from, const QByteArray& to, mode_t mode) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    const QByteArray all = in.readAll();
+    const int fd = ::open(to.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+    if (fd < 0) return false;
+    qsizetype done = 0;
+    while (done < all.size()) {
+        const ssize_t n = ::write(fd, all.constData() + done, all.size() - done);
+        if (n <= 0) break;
+        done += n;
+    }
+    return ::close(fd) == 0 && done == all.size();
+}
+
+std::string lastTextOf(FakePlatform& p) {
+    return p.dlg().log.empty() ? std::string() : p.dlg().log.back().text.toStdString();
+}
+
+bool existsBytes(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0;
 }
 
 }  // namespace
@@ -108,7 +143,60 @@ TEST(Startup, ADatabaseThatCannotBeOpenedStopsStartUpWithTheMessage) {
     };
     {
         TestFolder missing;
-        expectRefused(missing.path(), {});
+        expectRefused(missing.path(), QStringLiteral("数据库文件 %1kovu.mdb 不存在。").arg(missing.path()));
+    }
+    {
+        // A link to a file on a USB stick that is not plugged in, and a folder of the file's name.
+        TestFolder dangling;
+        ASSERT_TRUE(QFile::link(dangling.file("usb/kovu.mdb"), dangling.db()));
+        expectRefused(dangling.path(),
+                      QStringLiteral("是一个链接，它指向的 %1 不存在。").arg(dangling.file("usb/kovu.mdb")));
+        TestFolder folderNamed;
+        ASSERT_TRUE(QDir().mkpath(folderNamed.db()));
+        expectRefused(folderNamed.path(), QStringLiteral("是一个文件夹，不是数据库文件。"));
+    }
+    {
+        // An empty file, and a database without tables (what an empty file became when it was
+        // taken for a new database): refused with one message, and left exactly as they were.
+        TestFolder empty;
+        QFile(empty.db()).open(QIODevice::WriteOnly);
+        expectRefused(empty.path(), QStringLiteral("数据库文件 %1 是空的或已损坏").arg(empty.db()));
+        EXPECT_EQ(QFileInfo(empty.db()).size(), 0);
+        EXPECT_EQ(QDir(empty.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"kovu.mdb"}));
+        TestFolder tableless;
+        {
+            Connection c;
+            c.create(tableless.db(), kDatabasePassword);
+            c.exec("PRAGMA user_version = 7");
+        }
+        QFile f(tableless.db());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        f.close();
+        ASSERT_GT(bytes.size(), 0);
+        expectRefused(tableless.path(), QStringLiteral("数据库文件 %1 是空的或已损坏").arg(tableless.db()));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), bytes);
+        EXPECT_EQ(QDir(tableless.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"kovu.mdb"}));
+    }
+    {
+        // Another copy compacting the file holds it alone: the start says so at once (it waited
+        // six seconds and blamed the password).
+        TestFolder held;
+        held.writeSmallDb();
+        qint64 took = -1;
+        const CompactionResult r =
+            compactDatabaseFile(held.db(), held.file("ls.mdb"), kDatabasePassword, [&](CompactStep step) {
+                if (step != CompactStep::BeforeCopy) return;
+                QElapsedTimer t;
+                t.start();
+                expectRefused(held.path(),
+                              QStringLiteral("数据库文件 %1 正被另一个 Kovu 使用").arg(held.db()));
+                took = t.elapsed();
+            });
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_GE(took, 0);
+        EXPECT_LT(took, 3000);
     }
     {
         TestFolder otherKey;
@@ -133,6 +221,73 @@ TEST(Startup, ADatabaseThatCannotBeOpenedStopsStartUpWithTheMessage) {
         ASSERT_TRUE(mount.remountReadOnly());
         expectRefused(ro, QStringLiteral("不能写入"));
     }
+}
+
+TEST(Startup, AProgramFolderWhoseNameIsNotUtf8IsUsedUnderItsOwnName) {
+    // "课本" in GBK, as an archive made on a Chinese Windows unpacks it.
+    TestFolder outer;
+    const QByteArray folder = QFile::encodeName(outer.path()) + "\xbf\xce\xb1\xbe";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    // Renamed to a name the temporary folder can remove, however the test ends.
+    struct Rename {
+        QByteArray from, to;
+        ~Rename() { ::rename(from.constData(), to.constData()); }
+    } rename{folder, QFile::encodeName(outer.file("gbk"))};
+    ASSERT_TRUE(copyToBytes(KOVU_DELIVERED_DB, folder + "/kovu.mdb", 0600));
+    const QString exeFolder = folderOfProgram(folder + "/kovu");
+    {
+        // The form in that folder starts, stores a setting, compacts its database, and refuses a
+        // launcher that could not name the folder.
+        FakePlatform platform;
+        TfrmKovu form(platform, exeFolder);
+        ASSERT_TRUE(form.startedUp());
+        EXPECT_TRUE(platform.dlg().log.empty()) << lastTextOf(platform);
+        EXPECT_TRUE(existsBytes(folder + "/fzwj/bj.jpg"));
+        form.show();
+        QTest::mouseClick(form.imgSz, Qt::LeftButton);
+        QTest::mouseClick(form.tasTp->spbYs, Qt::LeftButton);
+        ASSERT_EQ(platform.dlg().log.size(), 1u);
+        EXPECT_TRUE(platform.dlg().log.back().text.startsWith("数据库压缩已经完成！"))
+            << lastTextOf(platform);
+        EXPECT_FALSE(existsBytes(folder + "/ls.mdb"));
+        form.panTj->chkPm->click();
+        EXPECT_EQ(openDb(exeFolder + "/kovu.mdb")->scalar("SELECT 自动适应屏幕 FROM yesz").toBool(),
+                  form.panTj->chkPm->isChecked());
+        platform.dlg().clear();
+        QTest::mouseClick(form.tasTp->spbKj, Qt::LeftButton);
+        QRadioButton* startMenu = form.panZc->rgpKj->button(2);
+        QTest::mouseClick(startMenu, Qt::LeftButton, {}, QPoint(8, startMenu->height() / 2));
+        platform.dlg().answer(MsgResult::Yes);
+        QTest::mouseClick(form.panZc->spbKs, Qt::LeftButton);
+        ASSERT_EQ(platform.dlg().log.size(), 2u);
+        const QString refused = platform.dlg().log.back().text;
+        EXPECT_TRUE(refused.startsWith(
+            "在[开始菜单]建立[启动Kovu]快捷方式没有成功！请检查原因！\n\n程序文件夹 " + outer.path()))
+            << refused.toStdString();
+        EXPECT_TRUE(refused.contains("的名字不是 UTF-8 编码的")) << refused.toStdString();
+        EXPECT_FALSE(refused.contains("/proc/")) << refused.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/kovu-shortcuts/startmenu/启动Kovu.desktop"));
+        EXPECT_EQ(form.tasTp->spbKj->text(), "建快捷方式(&J)");
+    }
+
+    // The program itself, started from that folder, opens its database there (it writes its menu
+    // pictures only then) and folds its log back when it is asked to end.
+    const QByteArray program = folder + "/kovu";
+    ASSERT_TRUE(copyToBytes(KOVU_PROGRAM, program, 0755));
+    ASSERT_TRUE(QDir(exeFolder + "/fzwj").removeRecursively());
+    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, program.constData(), nullptr, nullptr, argv, environ), 0);
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 20000 && !existsBytes(folder + "/fzwj/bj.jpg")) QTest::qWait(100);
+    const bool opened = existsBytes(folder + "/fzwj/bj.jpg") && existsBytes(folder + "/kovu.mdb-wal");
+    ::kill(pid, opened ? SIGTERM : SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(opened) << "the program did not open its database";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(existsBytes(folder + "/kovu.mdb-wal"));
 }
 
 TEST(Startup, MenuPicturesSurviveAFullDiskAndAPictureThatCannotBeRead) {

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/evp.h>
@@ -6,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "TestSupport.h"
 #include "data/KeyDerivation.h"
@@ -285,6 +291,120 @@ TEST(Connection, KeysOfOpenedFilesAreRememberedForTheUserAloneAndAWrongOneIsMend
     qputenv("HOME", "");
     EXPECT_TRUE(pageKeyCacheFile().isEmpty());
     EXPECT_TRUE(opens());
+}
+
+TEST(Connection, TheKeyCacheTouchesOnlyARegularFileOfTheUsersOwnThroughNoLink) {
+    TestFolder folder;
+    folder.writeSmallDb();
+    struct Restore {
+        QByteArray cache = qgetenv("XDG_CACHE_HOME");
+        ~Restore() { qputenv("XDG_CACHE_HOME", cache); }
+    } restore;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.file("cache")));
+    const QString keys = pageKeyCacheFile();
+    const QString keysFolder = QFileInfo(keys).absolutePath();
+    // The user's notes, which a link in the cache points to.
+    const QString notes = folder.file("notes.txt");
+    const QByteArray notesText = "buy milk\nparents' evening on Friday\n";
+    const auto writeNotes = [&] {
+        QFile f(notes);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(notesText);
+        f.close();
+        ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                     QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    };
+    const auto expectNotesUntouched = [&] {
+        QFile f(notes);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), notesText);
+        EXPECT_EQ(f.permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    };
+    const auto opens = [&folder] {
+        Connection c;
+        c.open(folder.db(), kDatabasePassword);
+        return c.scalar("SELECT count(*) FROM yesz").toInt() == 1;
+    };
+
+    // A link at the file: the file opens, the notes keep their text and mode, the link stays.
+    ASSERT_TRUE(QDir().mkpath(keysFolder));
+    writeNotes();
+    ASSERT_TRUE(QFile::link(notes, keys));
+    EXPECT_TRUE(opens());
+    expectNotesUntouched();
+    EXPECT_TRUE(QFileInfo(keys).isSymLink());
+
+    // A link at the folder, to a folder holding a file of the cache's name.
+    ASSERT_TRUE(QFile::remove(keys));
+    ASSERT_TRUE(QDir(keysFolder).removeRecursively());
+    const QString elsewhere = folder.file("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::copy(notes, elsewhere + "/page-keys"));
+    ASSERT_TRUE(QFile::setPermissions(elsewhere, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                     QFileDevice::ExeOther));
+    ASSERT_TRUE(QFile::link(elsewhere, keysFolder));
+    EXPECT_TRUE(opens());
+    QFile copied(elsewhere + "/page-keys");
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), notesText);
+    copied.close();
+    EXPECT_EQ(QFileInfo(elsewhere).permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                               QFileDevice::ExeUser | QFileDevice::ReadOther |
+                                                               QFileDevice::ExeOther);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden), QStringList({"page-keys"}));
+
+    // A pipe at the file: the open does not wait for a writer. Should it wait all the same, a
+    // writer comes after five seconds (and again and again), so that the test ends.
+    ASSERT_TRUE(QFile::remove(keysFolder));
+    ASSERT_TRUE(QDir().mkpath(keysFolder));
+    const QByteArray fifo = QFile::encodeName(keys);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    std::atomic<bool> done{false}, hadToUnblock{false};
+    std::thread unblocker([&] {
+        for (int i = 0; i < 50 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        while (!done) {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                hadToUnblock = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    EXPECT_TRUE(opens());
+    const bool waited = hadToUnblock;
+    done = true;
+    unblocker.join();
+    EXPECT_FALSE(waited) << "the open waited on the pipe";
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // A file of another user's is neither read nor replaced.
+    ASSERT_EQ(::unlink(fifo.constData()), 0);
+    writeNotes();
+    ASSERT_TRUE(QFile::copy(notes, keys));
+    if (::chown(fifo.constData(), 4242, 4242) == 0) {
+        EXPECT_TRUE(opens());
+        ASSERT_EQ(::lstat(fifo.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4242u);
+        QFile other(keys);
+        ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+        EXPECT_EQ(other.readAll(), notesText);
+    } else {
+        std::printf("a file of another user's is not tried: chown is refused here\n");
+    }
+
+    // A regular file of the user's own is the cache again.
+    ASSERT_TRUE(QFile::remove(keys));
+    EXPECT_TRUE(opens());
+    QFile cache(keys);
+    ASSERT_TRUE(cache.open(QIODevice::ReadOnly));
+    EXPECT_EQ(cache.readAll().count('\n'), 1);
+    EXPECT_EQ(cache.permissions() & 0x0777, QFileDevice::ReadUser | QFileDevice::WriteUser);
+    expectNotesUntouched();
 }
 
 TEST(Connection, CommittedRowsAreInTheFileAtOnceAndClosingLeavesOnlyTheDatabase) {

@@ -134,12 +134,8 @@ QImage testPicture(int w, int h, QColor c) {
 
 void writeSmallDatabase(const QString& file, const QString& key) {
     QFile::remove(file);
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
     Connection c;
-    c.open(file, key);
+    c.create(file, key);
     createSchema(c);
     c.exec(
         "INSERT INTO yesz (自动适应屏幕, 不显示例图, 算术类型, 最大数字, 图例图片, 课本号, 课题号, 英课本, "

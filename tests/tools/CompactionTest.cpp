@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -203,15 +204,17 @@ TEST(Compaction, TheCheckedCopyTakesThePlaceOfTheFileAndEveryScreenWorksAfterwar
 
 namespace {
 
-// Compacts through the button: the failure is reported and no copy is left.
-void compactAndExpectFailure(FakePlatform& platform, TfrmKovu& form) {
+// Compacts through the button: the failure is reported with its reason and no copy is left.
+void compactAndExpectFailure(FakePlatform& platform, TfrmKovu& form, const QString& reason) {
     platform.dlg().clear();
     QTest::mouseClick(form.imgSz, Qt::LeftButton);
     QTest::mouseClick(form.tasTp->spbYs, Qt::LeftButton);
     ASSERT_EQ(platform.dlg().log.size(), 1u);
     EXPECT_EQ(platform.dlg().log.at(0).title, "操作提示");
     EXPECT_EQ(platform.dlg().log.at(0).icon, MsgIcon::Information);
-    EXPECT_EQ(lastText(platform), "压缩数据库没有成功！请检查原因！");
+    EXPECT_TRUE(lastText(platform).startsWith("压缩数据库没有成功！请检查原因！\n\n"))
+        << lastText(platform).toStdString();
+    EXPECT_TRUE(lastText(platform).contains(reason)) << lastText(platform).toStdString();
     EXPECT_FALSE(QFile::exists(form.state().ExeFolder + "ls.mdb"));
     platform.dlg().clear();
 }
@@ -239,7 +242,7 @@ TEST(Compaction, AFailureKeepsTheOldFileAndTheProgramWorksOnIt) {
         ASSERT_TRUE(other->waitForReadyRead(10000));
         ASSERT_EQ(other->readLine().trimmed(), "ready");
         const auto before = rowCounts(folder.db());
-        compactAndExpectFailure(platform, *form);
+        compactAndExpectFailure(platform, *form, "database is locked");
         expectTheOldFileWorks(platform, *form, before);
         other->closeWriteChannel();
         EXPECT_TRUE(other->waitForFinished(5000));
@@ -255,7 +258,7 @@ TEST(Compaction, AFailureKeepsTheOldFileAndTheProgramWorksOnIt) {
             TfrmKovu form(platform, disk.folder);
             ASSERT_TRUE(form.startedUp());
             const auto before = rowCounts(disk.folder + "/kovu.mdb");
-            compactAndExpectFailure(platform, form);
+            compactAndExpectFailure(platform, form, "database or disk is full");
             expectTheOldFileWorks(platform, form, before);
         } else {
             std::printf("the full disk is not tried: mounting a tmpfs is refused here\n");
@@ -271,12 +274,80 @@ TEST(Compaction, AFailureKeepsTheOldFileAndTheProgramWorksOnIt) {
         {
             Immutable lock(folder.path());
             if (!lock.ok) GTEST_SKIP() << "chattr +i is refused here";
-            compactAndExpectFailure(platform, *form);
+            compactAndExpectFailure(platform, *form, "unable to open database file");
             EXPECT_TRUE(QFile::exists(folder.db()));
         }
         // Once the folder takes files again, the program works on with its old file.
         expectTheOldFileWorks(platform, *form, before);
     }
+}
+
+TEST(Compaction, ADatabaseBehindALinkIsCompactedWhereItLiesAndTheLinkStays) {
+    // The database on a USB stick, the program's folder holding a link to it.
+    FakePlatform platform;
+    TestFolder folder, usb;
+    usb.copyDeliveredDb();
+    growAndShrink(usb.db());
+    const auto before = rowCounts(usb.db());
+    const qint64 sizeBefore = QFileInfo(usb.db()).size();
+    ASSERT_TRUE(QFile::link(usb.db(), folder.db()));
+    auto form = makeForm(platform, folder);
+    ASSERT_TRUE(form->startedUp());
+    QTest::mouseClick(form->imgSz, Qt::LeftButton);
+    QTest::mouseClick(form->tasTp->spbYs, Qt::LeftButton);
+    EXPECT_EQ(lastText(platform), compactionDoneText(sizeBefore, QFileInfo(usb.db()).size()));
+    EXPECT_TRUE(QFileInfo(folder.db()).isSymLink());
+    EXPECT_EQ(QFileInfo(folder.db()).symLinkTarget(), usb.db());
+    EXPECT_LT(QFileInfo(usb.db()).size(), sizeBefore - 1024 * 1024);
+    EXPECT_EQ(rowCounts(usb.db()), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+              QStringList({"kovu.mdb"}));
+    EXPECT_EQ(QDir(usb.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"kovu.mdb"}));
+    // Later settings and scores still go to the stick.
+    platform.dlg().clear();
+    QTest::mouseClick(form->imgSz, Qt::LeftButton);
+    form->panTj->chkPm->click();
+    EXPECT_EQ(openDb(usb.db())->scalar("SELECT 自动适应屏幕 FROM yesz").toBool(),
+              form->panTj->chkPm->isChecked());
+    EXPECT_TRUE(platform.dlg().log.empty()) << lastText(platform).toStdString();
+}
+
+TEST(Compaction, ADamagedFileIsNotCompactedAndStaysAsItIs) {
+    FakePlatform platform;
+    TestFolder folder;
+    folder.copyDeliveredDb();
+    // A second index of the dictionary, at the end of the file, and its last page written over with
+    // zeros (a write torn by a power cut): the rows and the index the counts read are whole.
+    qlonglong pages = 0, pageSize = 0;
+    {
+        auto c = openDb(folder.db());
+        c->exec("CREATE INDEX yefc_both ON yefc (汉字, 拼音)");
+        pages = c->scalar("PRAGMA page_count").toLongLong();
+        pageSize = c->scalar("PRAGMA page_size").toLongLong();
+    }
+    {
+        QFile f(folder.db());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek((pages - 1) * pageSize));
+        ASSERT_EQ(f.write(QByteArray(pageSize, '\0')), pageSize);
+    }
+    ASSERT_NE(openDb(folder.db())->scalar("PRAGMA integrity_check").toString(), "ok");
+    const auto before = rowCounts(folder.db());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder.db()).constData(), &st), 0);
+    const ino_t file = st.st_ino;
+
+    auto form = makeForm(platform, folder);
+    ASSERT_TRUE(form->startedUp());
+    compactAndExpectFailure(platform, *form, "PRAGMA integrity_check：");
+    // The same file, its damaged page still there for whoever mends it.
+    ASSERT_EQ(::stat(QFile::encodeName(folder.db()).constData(), &st), 0);
+    EXPECT_EQ(st.st_ino, file);
+    EXPECT_EQ(rowCounts(folder.db()), before);
+    QFile f(folder.db());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(f.seek((pages - 1) * pageSize));
+    EXPECT_EQ(f.read(pageSize), QByteArray(pageSize, '\0'));
 }
 
 TEST(Compaction, AProgramKilledAtAnyStepStartsAgainOnACompleteDatabase) {

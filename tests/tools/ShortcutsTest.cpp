@@ -243,46 +243,51 @@ TEST(StartShortcuts, PanelCreatesALauncherInTheChosenPlaceAndRemovalClearsEveryP
 TEST(StartShortcuts, TheLauncherReallyStartsTheProgramFromItsFolder) {
     const QString gio = QStandardPaths::findExecutable("gio");
     if (gio.isEmpty()) GTEST_SKIP() << "gio (libglib2.0-bin) is not installed to start launchers";
-    TestFolder outer;
-    // A folder name with a blank, a dollar sign and Chinese, all of which the launcher must quote.
-    const QString programFolder = outer.file("Kovu 程序$HOME");
-    ASSERT_TRUE(QDir().mkpath(programFolder));
-    ASSERT_TRUE(QFile::copy(KOVU_PROGRAM, programFolder + "/kovu"));
-    QFile(programFolder + "/kovu")
-        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ShortcutScreen s(true, programFolder);
-    s.openPage();
-    s.create(2);
-    const QString link = s.xdg->link(s.xdg->applications);
-    ASSERT_TRUE(QFile::exists(link)) << s.lastText().toStdString();
-
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    ASSERT_EQ(QProcess::execute(gio, {"launch", link}), 0);
-    // Find the started program by its file, then check its folder and that it opened its database.
-    const QString program = QFileInfo(programFolder + "/kovu").canonicalFilePath();
-    qint64 pid = 0;
-    bool openedDb = false;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 15000 && !openedDb) {
-        QTest::qWait(100);
-        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
-            bool isPid = false;
-            const qint64 id = entry.toLongLong(&isPid);
-            if (!isPid || QFileInfo("/proc/" + entry + "/exe").symLinkTarget() != program) continue;
-            pid = id;
-            for (const QFileInfo& fd :
-                 QDir("/proc/" + entry + "/fd")
-                     .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-                if (fd.symLinkTarget() == QFileInfo(programFolder + "/kovu.mdb").canonicalFilePath())
-                    openedDb = true;
+    // Folder names with what a launcher must quote or escape: blanks, a dollar sign and Chinese;
+    // both quotes and a backslash; a percent sign, which is also a field code.
+    for (const QString name :
+         {QString("Kovu 程序$HOME"), QString("it's \"Kovu\" a\\b"), QString("满分 100% %f")}) {
+        SCOPED_TRACE(name.toStdString());
+        TestFolder outer;
+        const QString programFolder = outer.file(name);
+        ASSERT_TRUE(QDir().mkpath(programFolder));
+        ASSERT_TRUE(QFile::copy(KOVU_PROGRAM, programFolder + "/kovu"));
+        QFile(programFolder + "/kovu")
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ShortcutScreen s(true, programFolder);
+        s.openPage();
+        s.create(2);
+        const QString link = s.xdg->link(s.xdg->applications);
+        ASSERT_TRUE(QFile::exists(link)) << s.lastText().toStdString();
+
+        ASSERT_EQ(QProcess::execute(gio, {"launch", link}), 0);
+        // Find the started program by its file, then check its folder and that it opened its database.
+        const QString program = QFileInfo(programFolder + "/kovu").canonicalFilePath();
+        qint64 pid = 0;
+        bool openedDb = false;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 15000 && !openedDb) {
+            QTest::qWait(100);
+            for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+                bool isPid = false;
+                const qint64 id = entry.toLongLong(&isPid);
+                if (!isPid || QFileInfo("/proc/" + entry + "/exe").symLinkTarget() != program) continue;
+                pid = id;
+                for (const QFileInfo& fd :
+                     QDir("/proc/" + entry + "/fd")
+                         .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+                    if (fd.symLinkTarget() == QFileInfo(programFolder + "/kovu.mdb").canonicalFilePath())
+                        openedDb = true;
+            }
         }
+        ASSERT_NE(pid, 0) << "the launcher did not start " << program.toStdString();
+        EXPECT_EQ(QFileInfo(QString("/proc/%1/cwd").arg(pid)).symLinkTarget(),
+                  QFileInfo(programFolder).canonicalFilePath());
+        EXPECT_TRUE(openedDb);
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
-    ASSERT_NE(pid, 0) << "the launcher did not start " << program.toStdString();
-    EXPECT_EQ(QFileInfo(QString("/proc/%1/cwd").arg(pid)).symLinkTarget(),
-              QFileInfo(programFolder).canonicalFilePath());
-    EXPECT_TRUE(openedDb);
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
 TEST(StartShortcuts, ALauncherThatCannotBeWrittenOrRemovedIsReportedNamingThePlace) {
@@ -338,8 +343,14 @@ TEST(StartShortcuts, LauncherTextQuotesWhatTheDesktopWouldOtherwiseInterpret) {
     const QString t =
         desktopEntryText("启动Kovu", "/opt/a b/$x`y\"z\\w%k/kovu", "/opt/a b", "/opt/a b/kovu.png");
     EXPECT_TRUE(t.startsWith("[Desktop Entry]\nType=Application\n"));
-    // Inside the quotes $ ` " \ are escaped, % is doubled; the string rule then doubles each \.
-    EXPECT_TRUE(t.contains("\nExec=\"/opt/a b/\\\\$x\\\\`y\\\\\"z\\\\\\\\w%%k/kovu\"\n")) << t.toStdString();
+    // Inside the quotes $ ` " \ are escaped, % is doubled; the string rule then doubles each \. A
+    // program path with % is the shell's argument, since GLib looks for the program itself before
+    // it turns %% into %.
+    EXPECT_TRUE(t.contains(
+        "\nExec=/bin/sh -c \"exec \\\\\"\\\\$0\\\\\"\" \"/opt/a b/\\\\$x\\\\`y\\\\\"z\\\\\\\\w%%k/kovu\"\n"))
+        << t.toStdString();
+    EXPECT_TRUE(desktopEntryText("n", "/opt/a b/$x/kovu", "/opt/a b/$x", "")
+                    .contains("\nExec=\"/opt/a b/\\\\$x/kovu\"\n"));
     EXPECT_TRUE(t.contains("\nPath=/opt/a b\n"));
     EXPECT_TRUE(t.contains("\nIcon=/opt/a b/kovu.png\n"));
     EXPECT_TRUE(t.contains("\nName=启动Kovu\n"));
