@@ -5,22 +5,13 @@
 #include "data/ContentLists.h"
 #include "data/Numbering.h"
 #include "data/PictureStore.h"
+#include "editor/EditorCaptions.h"
 #include "editor/EditorPage.h"
 #include "platform/Platform.h"
 
 namespace kovu {
 
-namespace {
-
-const QString kPinyinHint = QStringLiteral("[拼音生字录入或编辑修改]");
-const QString kEnglishHint = QStringLiteral("[英语单词录入或编辑修改]");
-constexpr int kGridHeight = 292;
-const QString kAdd = QStringLiteral("添加(&T)");
-const QString kModify = QStringLiteral("修改(&X)");
-const QString kDelete = QStringLiteral("删除(&S)");
-const QString kDropPicture = QStringLiteral("图片撤消(&P)");
-
-}  // namespace
+using namespace editor;
 
 EditorNavigation::EditorNavigation(EditorPage& page, FormContext& ctx) : m_page(page), m_ctx(ctx) {}
 

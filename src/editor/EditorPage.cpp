@@ -6,18 +6,14 @@
 
 #include "data/ContentLists.h"
 #include "data/Numbering.h"
+#include "editor/EditorCaptions.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Platform.h"
 
 namespace kovu {
 
-namespace {
-
-const QString kPinyinHint = QStringLiteral("[拼音生字录入或编辑修改]");
-constexpr int kGridHeight = 292;
-
-}  // namespace
+using namespace editor;
 
 EditorPage::EditorPage(FormContext& ctx, QWidget* parent)
     : QWidget(parent),
@@ -208,6 +204,15 @@ void EditorPage::clearBoxes() {
         e->clear();
     }
     forgetShownItem();
+}
+
+void EditorPage::dropShownItem() {
+    clearBoxes();
+    // Empty boxes show no item: in the item scope 修改 and 删除 wait for a row to be chosen.
+    if (scope() == 2) {
+        spbXg->setEnabled(false);
+        spbSc->setEnabled(false);
+    }
 }
 
 void EditorPage::loadBoxesFromRow() {

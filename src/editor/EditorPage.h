@@ -66,6 +66,8 @@ public:
     void setBoxesEditable(bool on);
     // Empties the four boxes without running the typing help.
     void clearBoxes();
+    // Empties the boxes after an undo; in the item scope 修改 and 删除 then wait for a row.
+    void dropShownItem();
     // The grid's current row into the four boxes, without running the typing help.
     void loadBoxesFromRow();
 

@@ -7,6 +7,7 @@
 #include "data/Numbering.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
+#include "editor/EditorCaptions.h"
 #include "editor/EditorPage.h"
 #include "editor/EditorRules.h"
 #include "platform/Dialogs.h"
@@ -16,20 +17,12 @@
 
 namespace kovu {
 
+using namespace editor;
+
 namespace {
 
-constexpr int kGridHeight = 292;
-const QString kChoosePicture = QStringLiteral("选择图片(&D)");
-const QString kStorePicture = QStringLiteral("录入图片(&D)");
-const QString kDropPicture = QStringLiteral("图片撤消(&P)");
 const QString kChosenPicture = QStringLiteral("选择的图片");
 const QString kNoInputMethod = QStringLiteral("不设置");
-const QString kAdd = QStringLiteral("添加(&T)");
-const QString kSave = QStringLiteral("保存(&T)");
-const QString kNextNew = QStringLiteral("下个(&T)");
-const QString kModify = QStringLiteral("修改(&X)");
-const QString kConfirm = QStringLiteral("确定(&X)");
-const QString kNextChanged = QStringLiteral("下个(&X)");
 
 }  // namespace
 

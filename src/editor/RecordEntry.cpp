@@ -4,6 +4,7 @@
 
 #include "data/ContentLists.h"
 #include "data/Numbering.h"
+#include "editor/EditorCaptions.h"
 #include "editor/EditorPage.h"
 #include "editor/EditorRules.h"
 #include "platform/Dialogs.h"
@@ -12,17 +13,10 @@
 
 namespace kovu {
 
+using namespace editor;
+
 namespace {
 
-const QString kAdd = QStringLiteral("添加(&T)");
-const QString kSave = QStringLiteral("保存(&T)");
-const QString kNextNew = QStringLiteral("下个(&T)");
-const QString kUndoChange = QStringLiteral("撤消(&T)");
-const QString kModify = QStringLiteral("修改(&X)");
-const QString kUndoNew = QStringLiteral("撤消(&X)");
-const QString kConfirm = QStringLiteral("确定(&X)");
-const QString kNextChanged = QStringLiteral("下个(&X)");
-const QString kDelete = QStringLiteral("删除(&S)");
 const QString kAlreadyListed =
     QStringLiteral("已录有同一内容，请不要重复录入！\n(可按《撤消》按钮以撤消该录入！)");
 
@@ -55,12 +49,7 @@ void RecordEntry::spbTjClick() {
         m_page.spbXg->setText(kModify);
         m_page.spbTj->setText(kAdd);
         m_page.spbSc->setEnabled(true);
-        m_page.clearBoxes();
-        // Empty boxes show no item: in the item scope 修改 and 删除 wait for a row to be chosen.
-        if (m_page.scope() == 2) {
-            m_page.spbXg->setEnabled(false);
-            m_page.spbSc->setEnabled(false);
-        }
+        m_page.dropShownItem();
         m_page.edtKm->setFocus();
     } else if (caption == kAdd) {
         BeginNewRecord();
@@ -102,11 +91,7 @@ void RecordEntry::spbXgClick() {
         m_page.spbDy->setEnabled(false);
         m_page.lblTz->hide();
         m_page.lstDy->hide();
-        m_page.clearBoxes();
-        if (m_page.scope() == 2) {
-            m_page.spbXg->setEnabled(false);
-            m_page.spbSc->setEnabled(false);
-        }
+        m_page.dropShownItem();
         m_page.edtKm->setFocus();
     } else if (caption == kModify) {
         if (q.recNo() < 0 || !m_page.standOnShownItem()) return;
