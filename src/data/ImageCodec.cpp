@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QHash>
+#include <QImageReader>
 #include <cstdlib>
 #include <future>
 #include <memory>
@@ -142,7 +143,20 @@ QImage decodeBitmap(const QByteArray& bytes) {
         return img;
     }
     QImage img;
-    if (!img.loadFromData(bytes, "BMP")) fail(QStringLiteral("位图数据不对。"));
+    if (compression == 1 || compression == 2) {
+        // A run-length stream may skip pixels (a jump, a line or the picture ended early), and
+        // Qt's reader leaves those as it found the memory. It reads into a picture it is given
+        // when size and kind match, so it is given one already filled with the palette's first
+        // colour, which is what the skipped pixels show.
+        img = QImage(static_cast<int>(w), static_cast<int>(h), QImage::Format_Indexed8);
+        if (img.isNull()) fail(QStringLiteral("内存不足，位图不能显示。"));
+        img.fill(0);
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    if (!reader.read(&img)) fail(QStringLiteral("位图数据不对。"));
     return img;
 }
 

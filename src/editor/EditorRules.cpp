@@ -3,6 +3,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -142,17 +143,18 @@ QRect pendingPicturePlacement(QSize picture) {
     const int w = picture.width(), h = picture.height();
     if (w <= 0 || h <= 0) return {432, 50, 180, 292};
     if (static_cast<double>(w) / h <= 0.6164) {
-        const int width = w * 292 / h;
+        const int width = std::max(1, w * 292 / h);
         return {432 + (180 - width) / 2, 50, width, 292};
     }
-    return {432, 50, 180, h * 180 / w};
+    return {432, 50, 180, std::max(1, h * 180 / w)};
 }
 
 QSize storedPictureSize(QSize picture) {
     const int w = picture.width(), h = picture.height();
     if (w <= 0 || h <= 0) return picture;
-    if (static_cast<double>(w) / h <= 1.333) return h > 300 ? QSize(w * 300 / h, 300) : picture;
-    return w > 400 ? QSize(400, h * 400 / w) : picture;
+    // A very thin picture keeps at least one pixel a side, so that it can still be stored.
+    if (static_cast<double>(w) / h <= 1.333) return h > 300 ? QSize(std::max(1, w * 300 / h), 300) : picture;
+    return w > 400 ? QSize(400, std::max(1, h * 400 / w)) : picture;
 }
 
 QByteArray wordPictureJpeg(const QImage& picture) {

@@ -321,10 +321,30 @@ void PicturePage::dbgZpCellClick(const QModelIndex& index) {
     ensureAddressed();
     if (index.row() >= q.recordCount()) return;
     q.moveTo(index.row());
+    showExampleRow();
+}
+
+void PicturePage::showExampleRow() {
+    Query& q = m_ctx.db.aquTp;
     m_row = q.recNo();
+    const bool examples = cboZp->currentText().startsWith('8');
+    if (q.recNo() < 0) {
+        // No row left to show: nothing to rename, delete or store into until one is added.
+        edtTh->clear();
+        edtTm->clear();
+        imgZ1->hide();
+        if (examples) {
+            spbSt->setEnabled(false);
+            spbCx->setEnabled(false);
+            // Emptied boxes would grey 添加 too; it is the one way on.
+            spbTt->setEnabled(true);
+        }
+        lblGg->setText(promptFor(QString()));
+        return;
+    }
     edtTh->setText(q.text(QStringLiteral("图号")));
     edtTm->setText(q.text(QStringLiteral("图名")));
-    if (cboZp->currentText().startsWith('8')) spbSt->setEnabled(true);
+    if (examples) spbSt->setEnabled(true);
     showPreview();
     const float r = aspectOf(imgZ1->picture().size());
     RequiredAspect = r > 0 ? r : 1.0f;
@@ -487,8 +507,12 @@ void PicturePage::spbStClick() {
                                          MsgIcon::Question, MsgButtons::OkCancel) != MsgResult::Ok)
         return;
     q.deleteRecord();
-    m_row = q.recNo();
+    // A rename that was under way ends with its row; the boxes, the preview and the prompt now
+    // show the row the grid stands on, which is the one the next action works on.
+    setEditable(false);
+    spbCx->setText(kModify);
     if (q.recNo() >= 0) showGridRow(q.recNo());
+    showExampleRow();
 }
 
 void PicturePage::edtThChange() { spbTt->setEnabled(!edtTh->text().isEmpty() && !edtTm->text().isEmpty()); }

@@ -140,6 +140,8 @@ private:
     void storeWorkingPicture(char mode, int cutWidth);
     QString dragStatus() const;
     bool additionPending() const;
+    // The boxes, preview and prompt of the example row the query stands on (or empty ones).
+    void showExampleRow();
 
     FormContext& m_ctx;
     ConfirmPanel* m_panel = nullptr;

@@ -1,8 +1,12 @@
 #include "practice/EnglishExercise.h"
 
+#include <algorithm>
+
 #include "data/PictureStore.h"
 #include "data/Query.h"
+#include "platform/Errors.h"
 #include "practice/ConditionsPanel.h"
+#include "practice/ItemRules.h"
 #include "practice/PracticePanel.h"
 
 namespace kovu {
@@ -10,10 +14,16 @@ namespace kovu {
 void EnglishExercise::showWordPicture() {
     PracticePanel& f = m_frame;
     const Query& q = rows();
-    if (!f.conditions().noPictures() && q.recNo() >= 0 && !q.isNull("图片") && !q.blob("图片").isEmpty())
-        ShowWordPicture(rows(), f.pictureArea());
-    else
-        f.showScreenPicture(f.imgTx, "yy");
+    if (!f.conditions().noPictures() && q.recNo() >= 0 && !q.isNull("图片") && !q.blob("图片").isEmpty()) {
+        try {
+            ShowWordPicture(rows(), f.pictureArea());
+            return;
+        } catch (const KovuError&) {
+            // A stored picture that no longer decodes: the word is shown as one without a picture,
+            // and the practice goes on.
+        }
+    }
+    f.showScreenPicture(f.imgTx, "yy");
 }
 
 void EnglishExercise::showReviewRow() {
@@ -32,8 +42,11 @@ void EnglishExercise::showQuestionRow() {
 }
 
 bool EnglishExercise::isRightAnswer(const QString& typed) {
-    return !lookUp("SELECT * FROM yydc WHERE (汉语 = ?) And (英语 = ?)", {m_frame.lblSs->text(), typed}, 1)
-                .isEmpty();
+    // Letter case is compared in full Unicode folding, which the database's own comparison (ASCII
+    // only) cannot do: every word of the meaning is read and compared here.
+    const QStringList words = rightAnswers();
+    return std::any_of(words.begin(), words.end(),
+                       [&typed](const QString& w) { return sameWordIgnoringCase(w, typed); });
 }
 
 QStringList EnglishExercise::rightAnswers() {

@@ -1,9 +1,34 @@
 #include "practice/ItemRules.h"
 
+#include <unicode/stringoptions.h>
+#include <unicode/ustring.h>
+
 #include <QRegularExpression>
 #include <algorithm>
 
 namespace kovu {
+
+namespace {
+
+QString foldedWord(const QString& word) {
+    const QString composed = word.normalized(QString::NormalizationForm_C);
+    const auto* src = reinterpret_cast<const UChar*>(composed.utf16());
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t need =
+        u_strFoldCase(nullptr, 0, src, static_cast<int32_t>(composed.size()), U_FOLD_CASE_DEFAULT, &err);
+    if (err != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(err)) return composed.toCaseFolded();
+    QString folded(need, Qt::Uninitialized);
+    err = U_ZERO_ERROR;
+    u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), need, src, static_cast<int32_t>(composed.size()),
+                  U_FOLD_CASE_DEFAULT, &err);
+    if (U_FAILURE(err)) return composed.toCaseFolded();
+    // Folding can leave a letter and its accent apart: composed again, as the other side is.
+    return folded.normalized(QString::NormalizationForm_C);
+}
+
+}  // namespace
+
+bool sameWordIgnoringCase(const QString& a, const QString& b) { return foldedWord(a) == foldedWord(b); }
 
 QString joinAlternatives(const QStringList& answers) { return answers.join(QStringLiteral("或")); }
 

@@ -16,6 +16,9 @@ QString itemRecordText(const QString& question, const QString& typed);
 std::optional<int> parseToneDeduction(const QString& text);
 // The text of the score box after a wrong tone: "-" and the deduction ("-0", "-15").
 QString toneDeductionText(int deduction);
+// Whether a typed English word is the stored one, letter case aside: both compared in Unicode's
+// full case folding after composition, so "CAFÉ" is "café" and "STRASSE" is "straße".
+bool sameWordIgnoringCase(const QString& a, const QString& b);
 // A tone as the tone box takes it: one digit from 0 to 4.
 bool isToneDigit(const QString& text);
 

@@ -18,6 +18,8 @@ const QColor kLabelRed(255, 0, 0);
 const QColor kHoverOrange(255, 127, 0);
 const QString kContentsTarget = QStringLiteral("《Kovu》");
 const QString kEndMark = QStringLiteral("----");
+constexpr int kLabelPoints = 9;
+constexpr int kTitlePoints = 10;
 
 void styleLabel(QLabel* l, const QColor& colour, bool bold, bool underline) {
     setTextColor(l, colour);
@@ -93,8 +95,11 @@ HelpPanel::HelpPanel(FormContext& ctx, QWidget* parent) : QFrame(parent), m_ctx(
     lbl00 = makeControl<QLabel>(this, "lbl00", 10, 17, 96, 16);
     lbl00->setText(QStringLiteral("目 录"));
     lbl00->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    // Sizes in points, as every other control has them, so the list keeps its proportion to the rest
+    // of the window on any screen; at 96 dots an inch they are the design's 12 and 13 pixels, the
+    // sizes at which the longest caption fits the frame.
     QFont titleFont(QStringLiteral("宋体"));
-    titleFont.setPixelSize(13);
+    titleFont.setPointSize(kTitlePoints);
     lbl00->setFont(titleFont);
     chapterLabels << lbl00;
     int top = 34;
@@ -102,7 +107,7 @@ HelpPanel::HelpPanel(FormContext& ctx, QWidget* parent) : QFrame(parent), m_ctx(
         auto* l = makeControl<QLabel>(this, d.name, 10, top, 98, 17);
         l->setText(QString::fromUtf8(d.caption));
         QFont f(QStringLiteral("宋体"));
-        f.setPixelSize(12);
+        f.setPointSize(kLabelPoints);
         l->setFont(f);
         chapterLabels << l;
         top += 20;

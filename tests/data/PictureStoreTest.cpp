@@ -189,6 +189,33 @@ TEST(ImageCodec, OwnDecodersGiveWhatQtsReadersGive) {
     // A bitmap that lacks its last row is refused before decoding.
     EXPECT_THROW(decodeBitmap(bmp.left(bmp.size() - 4)), KovuError);
 
+    // Run-length bitmaps (8 and 4 bits) that end after their bottom row: the pixels the stream
+    // skips show the palette's first colour, not whatever the memory held.
+    for (const int bits : {8, 4}) {
+        SCOPED_TRACE(bits);
+        const int w = 64, h = 64;
+        const QByteArray stream = bits == 8 ? QByteArray("\x40\x01\x00\x01", 4)   // 64 x colour 1, end
+                                            : QByteArray("\x40\x11\x00\x01", 4);  // the same in nibbles
+        QByteArray rle("BM");
+        auto put = [&rle](quint32 v, int n) {
+            for (int i = 0; i < n; ++i) rle.append(char((v >> (8 * i)) & 0xff));
+        };
+        put(14 + 40 + 8 + stream.size(), 4), put(0, 4), put(14 + 40 + 8, 4);
+        put(40, 4), put(w, 4), put(h, 4), put(1, 2), put(bits, 2), put(bits == 8 ? 1 : 2, 4);
+        put(stream.size(), 4), put(2835, 4), put(2835, 4), put(2, 4), put(0, 4);
+        put(0x00ff0000, 4), put(0x000000ff, 4);  // red, blue
+        rle.append(stream);
+        // Freed memory of the picture's size, full of a colour index the palette lacks.
+        for (int i = 0; i < 4; ++i) {
+            QImage dirty(w, h, QImage::Format_Indexed8);
+            dirty.fill(0x77);
+        }
+        const QImage got = decodeBitmap(rle).convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(got.pixel(5, h - 1), qRgb(0, 0, 255));
+        for (int y = 0; y < h - 1; y += 7)
+            for (int x = 0; x < w; x += 9) ASSERT_EQ(got.pixel(x, y), qRgb(255, 0, 0)) << x << "," << y;
+    }
+
     // PNG keeps the alpha channel.
     QByteArray png;
     QBuffer buf(&png);

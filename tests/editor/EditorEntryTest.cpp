@@ -30,18 +30,6 @@ void typeInto(QLineEdit* box, const QString& text) {
     typeText(box, text);
 }
 
-QStringList rows(Connection& c, const QString& sql) {
-    QStringList out;
-    sqlite3_stmt* st = c.prepare(sql, {});
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        QStringList cols;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) cols << columnValue(st, i).toString();
-        out << cols.join(' ');
-    }
-    sqlite3_finalize(st);
-    return out;
-}
-
 QString writePicture(const TestFolder& f, const QString& name, int w, int h, const char* format) {
     QImage img(w, h, QImage::Format_RGB888);
     img.fill(QColor(30, 140, 200));
@@ -434,6 +422,8 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
     EXPECT_EQ(storedPictureSize({320, 240}), QSize(320, 240));
     EXPECT_EQ(pendingPicturePlacement({100, 400}), QRect(485, 50, 73, 292));
     EXPECT_EQ(pendingPicturePlacement({400, 300}), QRect(432, 50, 180, 135));
+    EXPECT_EQ(pendingPicturePlacement({2000, 1}), QRect(432, 50, 180, 1));
+    EXPECT_EQ(storedPictureSize({1, 3000}), QSize(1, 300));
 
     ActiveEditor e;
     e.enterEditor();
@@ -547,7 +537,9 @@ TEST(EditorEntry, WordPicturesAreCheckedPreviewedAndStoredReduced) {
         QSize stored;
     } cases[] = {{0, "apple", "wide.jpg", 1000, 500, "JPG", {400, 200}},
                  {2, "say \"hi\"", "tall.bmp", 600, 900, "BMP", {200, 300}},
-                 {3, "back\\slash", "small.jpg", 320, 240, "JPG", {320, 240}}};
+                 {3, "back\\slash", "small.jpg", 320, 240, "JPG", {320, 240}},
+                 // thinner than the reduction: one pixel high, still stored
+                 {0, "apple", "thin.bmp", 2000, 1, "BMP", {400, 1}}};
     for (const auto& c : cases) {
         e.clickGridRow(c.row);
         EXPECT_EQ(lr->edtKm->text(), c.word);

@@ -577,6 +577,32 @@ TEST(PicturePage, ExamplePicturesAreAddedRenamedAndDeleted) {
     p.click(tp->spbSt);
     EXPECT_EQ(c->scalar("SELECT COUNT(*) FROM yetl WHERE 图号 = '2'").toInt(), 0);
     EXPECT_EQ(tp->dbgZp->model()->rowCount(), 2);
+    // The boxes and the prompt now show the row the grid stands on, and the actions work on it.
+    EXPECT_EQ(tp->dbgZp->currentIndex().row(), 1);
+    EXPECT_EQ(tp->edtTh->text(), "3");
+    EXPECT_EQ(tp->edtTm->text(), QStringLiteral("小猫"));
+    EXPECT_EQ(tp->lblGg->text(), QStringLiteral("请先打开要替换[小猫]的图片"));
+    p.click(tp->spbCx);
+    tp->edtTm->setFocus();
+    typeText(tp->edtTm, QStringLiteral("儿"));
+    p.click(tp->spbCx);
+    p.dlg().clear();
+    p.open(p.file("kitten.jpg", twoColours(60, 60, 50)));
+    p.click(p.zc->spbKs);
+    EXPECT_EQ(p.messages(), QStringList{kSaved});
+    EXPECT_EQ(rows(*c, "SELECT 图号, 图名 FROM yetl ORDER BY 图号"), QStringList({"1 苹果", "3 小猫儿"}));
+    EXPECT_TRUE(reddish(p.stored("SELECT 图片 FROM yetl WHERE 图号 = '3'").pixel(40, 30)));
+    EXPECT_TRUE(bluish(p.stored("SELECT 图片 FROM yetl WHERE 图号 = '1'").pixel(25, 15)));
+    // Deleting the last rows leaves empty boxes and nothing to delete or rename.
+    for (int i = 0; i < 2; ++i) {
+        p.dlg().answer(MsgResult::Ok);
+        p.click(tp->spbSt);
+    }
+    EXPECT_EQ(c->scalar("SELECT COUNT(*) FROM yetl").toInt(), 0);
+    EXPECT_TRUE(tp->edtTh->text().isEmpty());
+    EXPECT_FALSE(tp->spbSt->isEnabled());
+    EXPECT_FALSE(tp->spbCx->isEnabled());
+    EXPECT_TRUE(tp->spbTt->isEnabled());
 }
 
 TEST(PicturePage, ReturningFromTheEditorAddressesTheShownRowAgain) {

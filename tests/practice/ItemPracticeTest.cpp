@@ -341,6 +341,30 @@ TEST(EnglishPractice, WordsWithTheirPicturesEveryAlternativeAndLetterCase) {
     pressEnter(p->butKs);
     EXPECT_EQ(p->lblSs->text(), "apple");
     EXPECT_EQ(s.platform.dlg().log.size(), 1u);
+    s.click(p->butFh);
+
+    // A stored picture that no longer decodes is shown as "yy", without a box, and the test goes
+    // on; letter case is folded the Unicode way, beyond ASCII.
+    openDb(s.folder.db())
+        ->exec(
+            "UPDATE yydc SET 英语 = 'Straße', 图片 = x'ffd8ffe000104a46' WHERE 汉语 = "
+            "'一种又红又圆又甜的水果'");
+    openDb(s.folder.db())->exec("UPDATE yydc SET 英语 = 'café' WHERE 英语 = 'apples'");
+    s.platform.dlg().clear();
+    s.test();
+    s.start({0});
+    ASSERT_TRUE(p->isVisible());
+    EXPECT_TRUE(s.platform.dlg().log.empty());
+    EXPECT_TRUE(s.showsPicture(p->imgTx, "yy"));
+    s.answer("STRASSE");
+    EXPECT_EQ(p->lblJg->text(), "答对了！");
+    s.next({2});
+    EXPECT_EQ(p->lblSs->text(), "苹果");
+    s.answer(QStringLiteral("CAFÉ"));
+    EXPECT_EQ(p->lblJg->text(), "答对了！");
+    EXPECT_TRUE(s.platform.dlg().log.empty());
+    EXPECT_EQ(s.rows("yycj"),
+              QStringList({"1|一种又红又圆又甜的水果 = STRASSE|100|100", "2|苹果 = CAFÉ|100|100"}));
 }
 
 TEST(ItemRules, JudgingTextsDeductionsReviewOrderAndPlaces) {

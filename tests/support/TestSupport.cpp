@@ -245,4 +245,16 @@ void useOwnCacheFolder() {
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
 }
 
+QStringList rows(Connection& c, const QString& sql) {
+    QStringList out;
+    sqlite3_stmt* st = c.prepare(sql, {});
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        QStringList cols;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) cols << columnValue(st, i).toString();
+        out << cols.join(' ');
+    }
+    sqlite3_finalize(st);
+    return out;
+}
+
 }  // namespace kovu::test

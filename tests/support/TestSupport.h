@@ -158,6 +158,8 @@ void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassw
 QString storedJournalMode(const QString& file);
 // Opens a second connection to a test's database, for checking rows.
 std::unique_ptr<Connection> openDb(const QString& file);
+// The rows a query gives, each as its values joined by blanks.
+QStringList rows(Connection& c, const QString& sql);
 
 // Constructs the form in a folder (this runs start-up).
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);

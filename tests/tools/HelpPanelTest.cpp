@@ -69,6 +69,8 @@ TEST(HelpPanel, OpensTheManualWithItsChapterLabelsAndJumpsToEachChapter) {
         EXPECT_EQ(l->objectName(), names.at(i));
         EXPECT_EQ(l->y(), i == 0 ? 17 : 34 + 20 * (i - 1));
         EXPECT_EQ(l->font().family(), "宋体");
+        // In points like every other control: 12 and 13 pixels at 96 dots an inch.
+        EXPECT_EQ(l->font().pointSize(), i == 0 ? 10 : 9);
         EXPECT_EQ(l->font().bold(), names.at(i).at(3) == 'B' || i == 0);
         EXPECT_FALSE(l->font().underline());
         EXPECT_EQ(textColour(l), i == 0 ? QColor(255, 0, 0) : QColor(0, 0, 255));
