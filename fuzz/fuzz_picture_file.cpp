@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "pictures/PictureRules.h"
 #include "platform/Errors.h"
 

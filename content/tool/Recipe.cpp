@@ -10,7 +10,7 @@
 #include <QRegularExpression>
 
 #include "Source.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 
 namespace kovu::content {
 

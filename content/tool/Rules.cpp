@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "platform/Errors.h"
 #include "platform/Gbk.h"
 

@@ -2,7 +2,7 @@
 
 #include "Build.h"
 #include "data/Connection.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Query.h"
 #include "platform/Errors.h"
 

@@ -13,7 +13,7 @@
 #include "ShotsCommon.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "editor/EditorPage.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"

@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
 #include "editor/EditorPage.h"

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QSaveFile>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Query.h"
 #include "data/Shared.h"
 #include "platform/Controls.h"

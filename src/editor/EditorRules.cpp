@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "data/Connection.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Numbering.h"
 #include "platform/Gbk.h"
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Numbering.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"

@@ -1,6 +1,6 @@
 #include "pictures/ConfirmPanel.h"
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "platform/ErrorHandler.h"
 
 namespace kovu {

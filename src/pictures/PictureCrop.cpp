@@ -2,7 +2,7 @@
 // dragged rectangle on the working image and the store into the current row of aquTp.
 #include <QMouseEvent>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
 #include "pictures/PictureRules.h"

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PictureRules.h"

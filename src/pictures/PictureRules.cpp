@@ -6,7 +6,7 @@
 #include <climits>
 #include <cmath>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "platform/Errors.h"
 #include "platform/Gbk.h"
 

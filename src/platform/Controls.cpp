@@ -12,7 +12,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "platform/Errors.h"
 
 namespace kovu {

@@ -6,7 +6,7 @@
 #include <QRegularExpressionValidator>
 
 #include "data/Connection.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/QueryModel.h"
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "pictures/ConfirmPanel.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"

@@ -14,7 +14,7 @@
 
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"

@@ -13,7 +13,7 @@
 #include "Rules.h"
 #include "Source.h"
 #include "TestSupport.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Query.h"
 #include "platform/Errors.h"
 

@@ -11,7 +11,7 @@
 #include "Recipe.h"
 #include "Rules.h"
 #include "TestSupport.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Query.h"
 
 using namespace kovu;

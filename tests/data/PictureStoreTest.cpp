@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Query.h"
 #include "data/Shared.h"

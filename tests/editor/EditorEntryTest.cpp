@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "EditorFixture.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "editor/EditorRules.h"
 
 using namespace kovu;

@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "editor/EditorPage.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"

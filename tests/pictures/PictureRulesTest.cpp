@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include "TestSupport.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "pictures/PictureRules.h"
 #include "platform/Errors.h"
 #include "platform/Gbk.h"

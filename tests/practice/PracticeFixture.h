@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ArithmeticExercise.h"
 #include "practice/ConditionsPanel.h"

@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QTest>
 
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 
 namespace kovu::test {
 

@@ -12,7 +12,7 @@
 
 #include "WindowManager.h"
 #include "app/TfrmKovu.h"
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 #include "data/Schema.h"
 
 namespace kovu::test {

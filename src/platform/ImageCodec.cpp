@@ -1,4 +1,4 @@
-#include "data/ImageCodec.h"
+#include "platform/ImageCodec.h"
 
 #include <png.h>
 #include <turbojpeg.h>
