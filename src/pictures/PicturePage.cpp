@@ -8,12 +8,12 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PictureRules.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
+#include "platform/ImageCodec.h"
 #include "platform/Platform.h"
 
 namespace kovu {
@@ -133,6 +133,13 @@ PicturePage::PicturePage(FormContext& ctx, QWidget* parent)
             guarded([this](const QModelIndex& current, const QModelIndex&) {
                 if (!m_syncingGrid) dbgZpCellClick(current);
             }));
+    // Every write reads the rows again, which leaves a grid without a current row; one that then
+    // gets the focus (as after a box closes on a desktop) would go to its first row, and the page
+    // with it. The grid is put back on the row the page works on.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        const Query& q = m_ctx.db.aquTp;
+        if (addressed() && q.state() != Query::State::Insert && q.recNo() >= 0) showGridRow(q.recNo());
+    });
     connect(spbDk, &QPushButton::clicked, this, guarded([this] { spbDkClick(); }));
     connect(spbCx, &QPushButton::clicked, this, guarded([this] { spbCxClick(); }));
     connect(spbTt, &QPushButton::clicked, this, guarded([this] { spbTtClick(); }));

@@ -9,11 +9,11 @@
 
 #include "TestSupport.h"
 #include "app/TfrmKovu.h"
-#include "platform/ImageCodec.h"
 #include "editor/EditorPage.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
 #include "pictures/PictureRules.h"
+#include "platform/ImageCodec.h"
 
 using namespace kovu;
 using namespace kovu::test;
@@ -626,6 +626,39 @@ TEST(PicturePage, ReturningFromTheEditorAddressesTheShownRowAgain) {
     EXPECT_EQ(p.messages(), QStringList{kSaved});
     EXPECT_TRUE(reddish(p.stored("SELECT 图片 FROM yetl WHERE 图名 = '星星'").pixel(5, 5)));
     EXPECT_EQ(p.stored("SELECT 图片 FROM yetl WHERE 图名 = '苹果'").size(), QSize(30, 30));
+    // The grid, given the focus back when the box closed, still stands on that row: a rename
+    // after the store renames it, and no other.
+    tp->dbgZp->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(tp->dbgZp->currentIndex().row(), 1);
+    EXPECT_EQ(tp->edtTm->text(), QStringLiteral("星星"));
+    p.click(tp->spbCx);
+    tp->edtTh->clear();
+    tp->edtTh->setFocus();
+    typeText(tp->edtTh, "5");
+    tp->edtTm->clear();
+    tp->edtTm->setFocus();
+    typeText(tp->edtTm, QStringLiteral("月亮"));
+    p.click(tp->spbCx);
+    EXPECT_EQ(rows(*openDb(p.folder.db()), "SELECT 图号, 图名 FROM yetl ORDER BY rowid"),
+              QStringList({"1 苹果", "5 月亮"}));
+
+    // A new row saved without a picture takes the picture stored next, with the grid on it.
+    p.click(tp->spbTt);
+    typeText(tp->edtTh, "6");
+    tp->edtTm->setFocus();
+    typeText(tp->edtTm, QStringLiteral("太阳"));
+    p.dlg().clear();
+    p.click(tp->spbTt);
+    tp->dbgZp->setFocus(Qt::TabFocusReason);
+    p.open(p.file("sun.jpg", twoColours(120, 90, 60)));
+    p.click(p.zc->spbKs);
+    EXPECT_EQ(
+        p.messages(),
+        QStringList({QStringLiteral("图片尚没有录入，请在右边“打开”图片文件，\n\n再按“更换”按钮录入图片。"),
+                     kSaved}));
+    EXPECT_EQ(tp->dbgZp->currentIndex().row(), 2);
+    EXPECT_EQ(p.stored("SELECT 图片 FROM yetl WHERE 图号 = '6'").size(), QSize(120, 90));
+    EXPECT_EQ(p.stored("SELECT 图片 FROM yetl WHERE 图号 = '1'").size(), QSize(30, 30));
 }
 
 TEST(PicturePage, CropAndShortcutModesShareThePanel) {
