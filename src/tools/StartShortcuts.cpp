@@ -45,7 +45,7 @@ QString StartShortcuts::linkPath(const QString& placeId) const {
     return folder + "/" + s.fileName(kName);
 }
 
-QString StartShortcuts::targetPath() const { return m_ctx.state.ExeFolder + kProgramFile; }
+QString StartShortcuts::targetPath() const { return m_ctx.state.ProgramFolder + kProgramFile; }
 
 void StartShortcuts::UpdateShortcutCaption() {
     for (const Place& p : placesInSearchOrder()) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <deque>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -158,6 +159,9 @@ void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassw
 QString storedJournalMode(const QString& file);
 // Opens a second connection to a test's database, for checking rows.
 std::unique_ptr<Connection> openDb(const QString& file);
+
+// The number of rows of every table of the practice database, by table.
+std::map<QString, qlonglong> rowCounts(const QString& db);
 
 // Constructs the form in a folder (this runs start-up).
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);
