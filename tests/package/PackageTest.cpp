@@ -233,8 +233,8 @@ TEST(Package, AnInstalledFormLaunchesTheProgramAndCompactsTheUsersFile) {
     TestFolder programs;
     data.copyDeliveredDb();
     FakePlatform platform;
-    auto* shortcuts = new FakeShortcuts(data.file("launchers"));
-    platform.setShortcuts(std::unique_ptr<Shortcuts>(shortcuts));
+    platform.setShortcuts(std::make_unique<FakeShortcuts>(data.file("launchers")));
+    QDir().mkpath(data.file("launchers/desktop"));
     TfrmKovu form(platform, data.path(), programs.path());
     form.show();
     EXPECT_TRUE(QFile::exists(data.file("fzwj/bj.jpg")));
