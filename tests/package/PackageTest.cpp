@@ -227,27 +227,32 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
 }
 
 // Installed, the form keeps its data apart from the program: a start shortcut launches the program
-// itself, and compaction works on the user's file.
+// itself and writes its icon into the data folder; compaction works on the user's file.
 TEST(Package, AnInstalledFormLaunchesTheProgramAndCompactsTheUsersFile) {
     TestFolder data;
     TestFolder programs;
     data.copyDeliveredDb();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.file("share")));
     FakePlatform platform;
-    platform.setShortcuts(std::make_unique<FakeShortcuts>(data.file("launchers")));
-    QDir().mkpath(data.file("launchers/desktop"));
+    platform.setShortcuts(makeSystemShortcuts());
     TfrmKovu form(platform, data.path(), programs.path());
     form.show();
     EXPECT_TRUE(QFile::exists(data.file("fzwj/bj.jpg")));
 
+    // 在开始菜单: the applications folder of XDG_DATA_HOME.
     QTest::mouseClick(form.imgSz, Qt::LeftButton);
     QTest::mouseClick(form.tasTp->spbKj, Qt::LeftButton);
-    QRadioButton* desktop = form.panZc->rgpKj->button(0);
-    QTest::mouseClick(desktop, Qt::LeftButton, {}, QPoint(8, desktop->height() / 2));
+    QRadioButton* menu = form.panZc->rgpKj->button(2);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, QPoint(8, menu->height() / 2));
     platform.dlg().answer(MsgResult::Yes);
     QTest::mouseClick(form.panZc->spbKs, Qt::LeftButton);
-    QFile launcher(data.file("launchers/desktop/启动Kovu.desktop"));
+    QFile launcher(data.file("share/applications/启动Kovu.desktop"));
     ASSERT_TRUE(launcher.open(QIODevice::ReadOnly)) << platform.dlg().texts().join('\n').toStdString();
-    EXPECT_EQ(QString::fromUtf8(launcher.readAll()), programs.path() + "kovu");
+    const QString entry = QString::fromUtf8(launcher.readAll());
+    EXPECT_TRUE(entry.contains("\nExec=\"" + programs.path() + "kovu\"\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nPath=" + data.path().chopped(1) + "\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nIcon=" + data.path() + "kovu.png\n")) << entry.toStdString();
+    EXPECT_FALSE(QImage(data.file("kovu.png")).isNull());
 
     platform.dlg().clear();
     const auto before = rowCounts(data.db());
@@ -257,4 +262,5 @@ TEST(Package, AnInstalledFormLaunchesTheProgramAndCompactsTheUsersFile) {
         << platform.dlg().log.at(0).text.toStdString();
     EXPECT_EQ(rowCounts(data.db()), before);
     EXPECT_TRUE(QDir(programs.path()).isEmpty());
+    qunsetenv("XDG_DATA_HOME");
 }
