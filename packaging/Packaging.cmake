@@ -2,6 +2,9 @@
 # that CPack's DEB generator makes of it (`make package`). Included by the top-level CMakeLists.
 
 include(GNUInstallDirs)
+# Installing (and so CPack) takes what the build made and builds nothing itself: `make package`
+# builds first, and the test fixture that packs must not relink programs that tests are running.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(KOVU_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(KOVU_PACKAGE_OUT ${CMAKE_BINARY_DIR}/packaging)
