@@ -1,8 +1,8 @@
-# Kovu: make run | make test | make bench | make bench-startup | make fuzz
+# Kovu: make run | make test | make bench | make bench-startup | make package | make fuzz
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench bench-startup screenshots fuzz clean
+.PHONY: all setup configure build run test bench bench-startup screenshots package fuzz clean
 
 all: build
 
@@ -29,6 +29,11 @@ bench-startup: build
 
 screenshots: build
 	scripts/screenshots.sh $(BUILD)
+
+# The Debian package build/kovu_<version>_<arch>.deb, then its three validators.
+package: build
+	cd $(BUILD) && cpack -G DEB
+	packaging/validate.sh $$(ls -t $(BUILD)/kovu_*.deb | head -n 1)
 
 # The picture fuzzers (clang, libFuzzer, address and undefined-behaviour sanitizers), each for
 # FUZZ_SECONDS; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 #include "Source.h"
@@ -142,6 +143,25 @@ void writeFormPictures(const QString& contentDir, const QString& outDir) {
         TempFile tmp(file + ".drawing");
         QFile f(tmp.path());
         if (!f.open(QIODevice::WriteOnly) || f.write(encodePicture(drawRecipe(r), r.format)) < 0)
+            fail("cannot write " + tmp.path());
+        f.close();
+        replaceFile(tmp, file);
+    }
+}
+
+void writeAppIcons(const QString& contentDir, const QString& outDir, const QString& name) {
+    const std::vector<Recipe> recipes = loadFormRecipes(contentDir);
+    const auto own = std::find_if(recipes.begin(), recipes.end(),
+                                  [](const Recipe& r) { return r.name == QLatin1String("kovu.png"); });
+    if (own == recipes.end()) fail("the form's pictures have no kovu.png to draw the icons from");
+    for (const int n : kIconSizes) {
+        const QString folder = QDir(outDir).filePath(QStringLiteral("%1x%1/apps").arg(n));
+        if (!QDir().mkpath(folder)) fail("cannot create " + folder);
+        const QString file = QDir(folder).filePath(name + ".png");
+        TempFile tmp(file + ".drawing");
+        QFile f(tmp.path());
+        if (!f.open(QIODevice::WriteOnly) ||
+            f.write(encodePicture(drawRecipe(*own, QSize(n, n)), PictureFormat::Png)) < 0)
             fail("cannot write " + tmp.path());
         f.close();
         replaceFile(tmp, file);

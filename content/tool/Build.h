@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,13 @@ BuildReport buildDatabase(const QString& contentDir, const QString& out);
 
 // Draws the form's own pictures into outDir (each written to a temporary name, then renamed).
 void writeFormPictures(const QString& contentDir, const QString& outDir);
+
+// The sizes of the application's icon in the desktop's icon theme.
+inline const QList<int> kIconSizes = {16, 32, 48, 64, 128, 256};
+// Draws the program's own picture (kovu.png of the form's pictures) at each icon size into the
+// icon theme's layout under outDir: <n>x<n>/apps/<name>.png. Each file is written to a temporary
+// name, then renamed.
+void writeAppIcons(const QString& contentDir, const QString& outDir, const QString& name);
 
 // Checks a built database against every content rule; returns the problems found, each naming
 // the table and row ("yepy row 12: ...").

@@ -251,10 +251,13 @@ std::vector<Recipe> readRecipes(const QString& path, const QString& name) {
     return out;
 }
 
-QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
-    QImage img(r.size, QImage::Format_ARGB32_Premultiplied);
+namespace {
+
+QImage drawScaled(const Recipe& r, const QHash<QString, QString>& vars, QSize size) {
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
     img.fill(r.format == PictureFormat::Png ? Qt::transparent : Qt::white);
     QPainter p(&img);
+    p.scale(qreal(size.width()) / r.size.width(), qreal(size.height()) / r.size.height());
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -283,13 +286,13 @@ QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
         const QRectF box(num("x"), num("y"), num("w"), num("h"));
         if (l.command == "fill") {
             p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.fillRect(img.rect(), colour("colour"));
+            p.fillRect(QRectF(QPointF(), r.size), colour("colour"));
             p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         } else if (l.command == "gradient") {
             QLinearGradient g(0, 0, 0, r.size.height());
             g.setColorAt(0, colour("top"));
             g.setColorAt(1, colour("bottom"));
-            p.fillRect(img.rect(), g);
+            p.fillRect(QRectF(QPointF(), r.size), g);
         } else if (l.command == "rect") {
             setPenBrush();
             const int radius = num("radius");
@@ -349,6 +352,14 @@ QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
     if (r.format == PictureFormat::Png) return img;
     return img.convertToFormat(QImage::Format_RGB888);
 }
+
+}  // namespace
+
+QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars) {
+    return drawScaled(r, vars, r.size);
+}
+
+QImage drawRecipe(const Recipe& r, QSize size) { return drawScaled(r, {}, size); }
 
 QByteArray encodePicture(const QImage& img, PictureFormat format) {
     switch (format) {

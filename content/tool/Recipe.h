@@ -51,6 +51,8 @@ std::vector<Recipe> readRecipes(const QString& path, const QString& name);
 // Paints a recipe. vars replace "$name" values. Raises SourceError (the layer's line) when a
 // variable is missing or an emoji cannot be drawn.
 QImage drawRecipe(const Recipe& r, const QHash<QString, QString>& vars = {});
+// The same drawing scaled to size (an icon drawn at each of its sizes, not resampled from one).
+QImage drawRecipe(const Recipe& r, QSize size);
 
 // The bytes of the picture file in the recipe's format (JPEG at quality 90, 24-bit BMP, PNG).
 QByteArray encodePicture(const QImage& img, PictureFormat format);

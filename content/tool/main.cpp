@@ -1,6 +1,7 @@
 // kovu_content: builds the delivered database and the form's own pictures from content/.
 //   kovu_content build    --content DIR --out FILE   the database kovu.mdb
 //   kovu_content form     --content DIR --out DIR    the form's pictures
+//   kovu_content icons    --content DIR --out DIR --name ID   the application's icon, every size
 //   kovu_content validate --db FILE                  checks a built database
 //   kovu_content sheet    --db FILE --out PNG        contact sheet of every picture
 //   kovu_content dict     --from GOFILE --out FILE   the dictionary source from go-pinyin's data
@@ -24,6 +25,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: kovu_content build    --content DIR --out FILE\n"
                  "       kovu_content form     --content DIR --out DIR\n"
+                 "       kovu_content icons    --content DIR --out DIR --name ID\n"
                  "       kovu_content validate --db FILE\n"
                  "       kovu_content sheet    --db FILE --out PNG\n"
                  "       kovu_content dict     --from pinyin_dict.go --out FILE\n");
@@ -51,6 +53,11 @@ int main(int argc, char** argv) {
         }
         if (cmd == "form" && !opt("--content").isEmpty() && !opt("--out").isEmpty()) {
             writeFormPictures(opt("--content"), opt("--out"));
+            return 0;
+        }
+        if (cmd == "icons" && !opt("--content").isEmpty() && !opt("--out").isEmpty() &&
+            !opt("--name").isEmpty()) {
+            writeAppIcons(opt("--content"), opt("--out"), opt("--name"));
             return 0;
         }
         if ((cmd == "validate" || cmd == "sheet") && !opt("--db").isEmpty()) {

@@ -50,9 +50,14 @@ std::function<void()> TfrmKovu::mainScreenPicturesDecoder() {
 }
 
 TfrmKovu::TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent)
+    : TfrmKovu(platform, exeFolder, exeFolder, parent) {}
+
+TfrmKovu::TfrmKovu(Platform& platform, const QString& exeFolder, const QString& programFolder,
+                   QWidget* parent)
     : QWidget(parent), m_platform(platform), m_ctx{platform, m_state, m_db, *this} {
     setObjectName("frmKovu");
     m_state.ExeFolder = folderWithSeparator(exeFolder);
+    m_state.ProgramFolder = folderWithSeparator(programFolder);
     // The key derivation runs while the screens are built; step 5 of FormCreate waits for it.
     openDatabaseAhead(exeFolder);
     setDefaultErrorDialogs(&platform.dialogs());

@@ -35,8 +35,12 @@ inline const QString kOpenFailedTitle = QStringLiteral("运行错误！");
 class TfrmKovu : public QWidget, public FormServices {
     Q_OBJECT
 public:
-    // Constructing the form runs FormCreate. exeFolder is where kovu.mdb and fzwj live.
+    // Constructing the form runs FormCreate. exeFolder is where kovu.mdb and fzwj live, and the
+    // program that a start shortcut launches lies there too.
     TfrmKovu(Platform& platform, const QString& exeFolder, QWidget* parent = nullptr);
+    // An installed program: its data in dataFolder, the program itself in programFolder.
+    TfrmKovu(Platform& platform, const QString& dataFolder, const QString& programFolder,
+             QWidget* parent = nullptr);
     ~TfrmKovu() override;
     // Starts opening the database of exeFolder on a worker thread (Connection::openAhead); the form
     // constructed on that folder takes the connection over at the step of start-up that opens it.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/DataFolder.h"
 #include "app/TfrmKovu.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Fonts.h"
@@ -55,14 +56,30 @@ void requestQuit(int) {
     [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &c, 1);
 }
 
-void quitOnTermination(QApplication& app) {
+void quitOnTermination(
+    QApplication& app, void (*quit)() = [] { QApplication::quit(); }) {
     if (::pipe(g_quitPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, quit);
     struct sigaction sa = {};
     sa.sa_handler = requestQuit;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
+// The user's data folder cannot be used: the message on the terminal and in a box, and the program
+// ends with status 1 without having written anything. A request to end closes the box too.
+int refuseToStart(int argc, char** argv, const QString& message) {
+    std::fprintf(stderr, "kovu: %s\n", qPrintable(message));
+    std::fflush(stderr);
+    KovuApplication app(argc, argv);
+    QApplication::setApplicationName(kovu::kApplicationTitle);
+    kovu::installChineseFonts();
+    kovu::installChineseTranslations();
+    quitOnTermination(app, [] { QCoreApplication::exit(1); });
+    kovu::Platform platform;
+    platform.dialogs().message(kovu::kOpenFailedTitle, message, kovu::MsgIcon::Warning, kovu::MsgButtons::Ok);
+    return 1;
 }
 
 }  // namespace
@@ -76,8 +93,11 @@ int main(int argc, char** argv) {
             argc > 0 ? argv[0] : "kovu");
         return 1;
     }
-    // The program's folder, where kovu.mdb lies. The database is opened while the window is built.
-    const QString folder = kovu::programFolder();
+    // The program's folder, and where its data lies: beside it (portable) or in the user's own
+    // folder (installed). The database is opened while the window is built.
+    const kovu::DataPlace place = kovu::resolveDataPlace(kovu::programFolder());
+    if (!place.error.isEmpty()) return refuseToStart(argc, argv, place.error);
+    const QString& folder = place.folder;
     // Qt takes the first thread that it meets for the main thread, and the workers started below
     // use it too (files, pictures): this thread makes itself known first, or now and then a worker
     // would be taken for the main thread and the application refused its place.
@@ -88,10 +108,12 @@ int main(int argc, char** argv) {
     kovu::loadFontConfigurationAhead(kovu::TfrmKovu::mainScreenPicturesDecoder());
     KovuApplication app(argc, argv);
     QApplication::setApplicationName(kovu::kApplicationTitle);
+    // The desktop entry the window belongs to (its icon and name in the task bar).
+    QGuiApplication::setDesktopFileName(kovu::kApplicationId);
     kovu::installChineseFonts();
     kovu::installChineseTranslations();
     kovu::Platform platform;
-    kovu::TfrmKovu form(platform, folder);
+    kovu::TfrmKovu form(platform, folder, place.programFolder);
     static_cast<kovu::QtDialogs&>(platform.dialogs()).setParent(&form);
     form.show();
     quitOnTermination(app);

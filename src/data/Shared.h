@@ -23,7 +23,8 @@ struct SharedState {
     int LayoutWidth = 640;     // window width while practising
     int CaptionAllowance = 8;  // added to the heights of the large panels
     QDateTime SessionStart;    // start of the latest practice; null until one has started
-    QString ExeFolder;         // the executable's folder, with a trailing separator
+    QString ExeFolder;         // the folder of kovu.mdb and fzwj, with a trailing separator
+    QString ProgramFolder;     // the folder of the program file itself, with a trailing separator
     // Design rectangles of the practice-screen controls, by control name.
     QHash<QString, QRect> Design;
 };

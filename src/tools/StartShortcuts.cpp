@@ -45,7 +45,7 @@ QString StartShortcuts::linkPath(const QString& placeId) const {
     return folder + "/" + s.fileName(kName);
 }
 
-QString StartShortcuts::targetPath() const { return m_ctx.state.ExeFolder + kProgramFile; }
+QString StartShortcuts::targetPath() const { return m_ctx.state.ProgramFolder + kProgramFile; }
 
 void StartShortcuts::UpdateShortcutCaption() {
     for (const Place& p : placesInSearchOrder()) {
@@ -156,7 +156,9 @@ bool StartShortcuts::CreateStartShortcut(const QString& target, const QString& w
     if (reason.isEmpty()) {
         const QString path = folder + "/" + s.fileName(name);
         QString error;
-        if (s.create(path, name, target, QFileInfo(target).absolutePath(),
+        // The launcher starts in the data folder, where its icon is written too: an installed
+        // program's own folder is not the user's to write.
+        if (s.create(path, name, target, QDir::cleanPath(m_ctx.state.ExeFolder),
                      decodeFormPicture(QStringLiteral("kovu.png")), error)) {
             dlg.message(kTitle, QStringLiteral("已在[%1]建立[%2]快捷方式！").arg(word, name), MsgIcon::None);
             return true;

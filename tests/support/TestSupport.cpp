@@ -211,6 +211,15 @@ std::unique_ptr<Connection> openDb(const QString& file) {
     return c;
 }
 
+std::map<QString, qlonglong> rowCounts(const QString& db) {
+    auto c = openDb(db);
+    std::map<QString, qlonglong> out;
+    for (const QString& t : {"yesz", "yetp", "yetl", "yekb", "yykb", "yekt", "yykt", "yepy", "yydc", "yefc",
+                             "sscj", "pycj", "yycj"})
+        out[t] = c->scalar("SELECT count(*) FROM " + t).toLongLong();
+    return out;
+}
+
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder) {
     return std::make_unique<TfrmKovu>(platform, folder.path());
 }

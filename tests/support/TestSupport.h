@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <deque>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -160,6 +161,9 @@ QString storedJournalMode(const QString& file);
 std::unique_ptr<Connection> openDb(const QString& file);
 // The rows a query gives, each as its values joined by blanks.
 QStringList rows(Connection& c, const QString& sql);
+
+// The number of rows of every table of the practice database, by table.
+std::map<QString, qlonglong> rowCounts(const QString& db);
 
 // Constructs the form in a folder (this runs start-up).
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);

@@ -69,16 +69,6 @@ int compactionChild() {
 }
 const int kChildRan = compactionChild();
 
-// Row counts of every table of a database.
-std::map<QString, qlonglong> rowCounts(const QString& db) {
-    auto c = openDb(db);
-    std::map<QString, qlonglong> out;
-    for (const QString& t : {"yesz", "yetp", "yetl", "yekb", "yykb", "yekt", "yykt", "yepy", "yydc", "yefc",
-                             "sscj", "pycj", "yycj"})
-        out[t] = c->scalar("SELECT count(*) FROM " + t).toLongLong();
-    return out;
-}
-
 // The delivered database with 1.25 MB of example pictures added and deleted again, so that
 // compaction has room to give back.
 void growAndShrink(const QString& db) {
