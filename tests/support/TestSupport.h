@@ -124,6 +124,9 @@ public:
     void copyDeliveredDb();
     // Writes a small database through the schema: the settings row and the fifteen screen pictures.
     void writeSmallDb();
+    // Builds the delivered database afresh with the content tool, as a release delivers it (the
+    // delivered file of the build may have been opened, and so upgraded, by a run of the program).
+    void buildDeliveredDb();
 
 private:
     QTemporaryDir m_dir;
@@ -158,6 +161,10 @@ void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassw
 QString storedJournalMode(const QString& file);
 // Opens a second connection to a test's database, for checking rows.
 std::unique_ptr<Connection> openDb(const QString& file);
+
+// Every row of every table of the file as text, table by table in rowid order (pictures by their
+// length and checksum): two snapshots are equal when no stored value changed.
+QStringList fileRows(Connection& c, const QStringList& tables);
 
 // Constructs the form in a folder (this runs start-up).
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);
