@@ -9,6 +9,7 @@
 #include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
+#include "data/Upgrade.h"
 #include "editor/EditorPage.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
@@ -18,6 +19,7 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
+#include "progress/AnswerLog.h"
 #include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
 #include "tools/StartShortcuts.h"
@@ -172,6 +174,8 @@ void TfrmKovu::buildPracticePanels() {
     pan1.set(practice);
     stackInDesignOrder(practice);
     practice->attachConditions(conditions);
+    m_answerLog = std::make_unique<AnswerLog>(m_db.con1, [this] { return m_platform.now(); });
+    practice->setAnswerRecorder(m_answerLog.get());
     // The design places of the practice screen, which its layout scales from.
     practice->RecordDesignGeometry();
     // Both at the form's present size.
@@ -258,6 +262,14 @@ void TfrmKovu::FormCreate() {
     // 5. The database.
     try {
         m_db.con1.open(m_state.ExeFolder + kDatabaseFileName, kDatabasePassword);
+        // The tables a file of an earlier version lacks are added now, in one transaction; when
+        // that fails the file stays as it was and the window has no data, as for a failed open.
+        try {
+            upgradeSchema(m_db.con1);
+        } catch (...) {
+            m_db.con1.close();
+            throw;
+        }
     } catch (const WrongKeyError&) {
         m_platform.dialogs().message(kOpenFailedTitle, kOpenFailedText, MsgIcon::Warning, MsgButtons::Ok);
         if (ConfirmPanel* confirm = panZc.peek()) confirm->hide();
@@ -398,6 +410,8 @@ void TfrmKovu::SwitchPanel() {
         panTj->chkPx->setVisible(p == 2 || p == 3);
         panTj->lbl03->setVisible(p == 2);
         panTj->cboKf->setVisible(p == 2);
+        // Without a database there are no children to list.
+        if (m_db.con1.isOpen() || m_startedUp) panTj->ListChildren();
         static const Qt::GlobalColor text[] = {Qt::magenta, Qt::black, Qt::blue};
         static const Qt::GlobalColor fill[] = {Qt::green, Qt::cyan, Qt::yellow};
         setTextColor(panTj->lblNr, text[p - 1]);

@@ -23,6 +23,7 @@ class PicturePage;
 class ConfirmPanel;
 class HelpPanel;
 class StartShortcuts;
+class AnswerLog;
 
 inline const QString kApplicationTitle = QStringLiteral("Kovu V2.2.0");
 inline const QString kWindowCaption = QStringLiteral("Brelmont软件工作室 Kovu软件 V2.2.0");
@@ -143,6 +144,8 @@ private:
     bool m_fitToScreen = false;
     bool m_fitFixed = false;
     std::unique_ptr<StartShortcuts> m_startShortcuts;
+    // The current child's answer log, which the practice screen writes each judged test answer to.
+    std::unique_ptr<AnswerLog> m_answerLog;
     QPointer<QAbstractButton> m_defaultButton;
 };
 

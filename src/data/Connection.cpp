@@ -18,6 +18,7 @@
 
 #include "data/KeyDerivation.h"
 #include "data/PageKeyCache.h"
+#include "data/Upgrade.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 
@@ -252,6 +253,20 @@ sqlite3* openHandle(const QString& file, const QString& key, KeyThreads threads,
         throw OpenError(emptyFileText(shownPath(file)));
     }
     if (!derived.isEmpty()) rememberPageKey(salt, passphrase, derived);
+    // A file that a later program wrote is refused before anything (the log mode included) is
+    // written to it.
+    if (kind == FileKind::Existing) {
+        sqlite3_stmt* vs = nullptr;
+        int version = 0;
+        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &vs, nullptr) == SQLITE_OK &&
+            sqlite3_step(vs) == SQLITE_ROW)
+            version = sqlite3_column_int(vs, 0);
+        sqlite3_finalize(vs);
+        if (version > kSchemaVersion) {
+            sqlite3_close(db);
+            throw NewerFileError(newerFileText(shownPath(file), version));
+        }
+    }
     // While the program runs, the write-ahead log: a commit costs one sync of the log instead of
     // the journal, the file and the folder, and a commit that reached the log survives a crash.
     // close() folds the log back, so the file at rest stands alone.

@@ -85,6 +85,14 @@ QString questionText(const QString& typeCode, const Operands& o) {
     return recordText(typeCode, o, QString());
 }
 
+QString sumItem(const QString& typeCode, const Operands& o) {
+    const QChar op = operation(typeCode);
+    const QString sign = op == '1'   ? QStringLiteral("-")
+                         : op == '2' ? QStringLiteral("×")
+                                     : QStringLiteral("+");
+    return QString::number(o.a) + sign + QString::number(o.b);
+}
+
 QString recordText(const QString& typeCode, const Operands& o, const QString& result) {
     return QString::number(o.a) + " " + operatorSign(typeCode) + " " + QString::number(o.b) + " = " + result;
 }

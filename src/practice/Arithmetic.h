@@ -41,6 +41,8 @@ Operands DrawOperands(const QString& typeCode, int maxDigit, const std::function
 int resultOf(const QString& typeCode, const Operands& o);
 // "a + b = ", the one-line question.
 QString questionText(const QString& typeCode, const Operands& o);
+// The sum in the one form the answer log keeps it in, whatever the type: "3+4", "12-5", "3×7".
+QString sumItem(const QString& typeCode, const Operands& o);
 // The line of a score record: "a + b = " followed by the given result text.
 QString recordText(const QString& typeCode, const Operands& o, const QString& result);
 // Whether the column form shows the carry or borrow mark: only when either operand has two digits;

@@ -227,7 +227,10 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
     const int answeredBefore = f.AnsweredCount();
     f.RecordScore(kindLetter(),
                   recordText(m_arith.TypeCode, o, right ? QString::number(m_arith.CorrectResult) : typed),
-                  right ? 100 : 0);
+                  right ? 100 : 0,
+                  {.question = questionText(m_arith.TypeCode, o),
+                   .item = sumItem(m_arith.TypeCode, o),
+                   .typed = typed});
 
     // 1.
     f.lblBc->clear();

@@ -4,6 +4,7 @@
 #include "platform/ErrorHandler.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ItemSelection.h"
+#include "progress/Children.h"
 
 namespace kovu {
 
@@ -42,6 +43,11 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     cboKf->setEditable(true);
     cboKf->addItems({"0", "5", "15", "20", "25", "30", "35", "40", "45", "50"});
 
+    // Who practises: the same for the three kinds, between their own choices and the start button.
+    lblXs = makeControl<QLabel>(this, "lblXs", 8, 268, 126, 18);
+    lblXs->setText("练习者：");
+    cboXs = makeControl<QComboBox>(this, "cboXs", 8, 288, 122, 24);
+
     bitQd = makeControl<QPushButton>(this, "bitQd", 8, 318, 122, 52);
     bitQd->setText("开始复习(&Q)");
     setFontOf(bitQd, "黑体", 11, true);
@@ -55,6 +61,23 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     // A check box's click handler also runs when the program changes its state.
     connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
     connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
+    connect(cboXs, &QComboBox::activated, this, guarded([this](int) { cboXsClick(); }));
+}
+
+void ConditionsPanel::ListChildren() {
+    Connection& c = m_ctx.db.con1;
+    const QList<Child> all = kovu::children(c);
+    const int current = currentChild(c);
+    cboXs->clear();
+    for (const Child& child : all) {
+        cboXs->addItem(child.name, child.id);
+        if (child.id == current) cboXs->setCurrentIndex(cboXs->count() - 1);
+    }
+}
+
+void ConditionsPanel::cboXsClick() {
+    const QVariant id = cboXs->currentData();
+    if (id.isValid()) setCurrentChild(m_ctx.db.con1, id.toInt());
 }
 
 void ConditionsPanel::chkLtClick() {

@@ -27,6 +27,10 @@ public:
 
     void chkLtClick();
     void rgpNrClick();
+    // The children by number, the current one chosen; run when a conditions screen opens.
+    void ListChildren();
+    // Choosing a child makes it the current one at once.
+    void cboXsClick();
 
     // What a session reads of the conditions.
     bool isTest() const { return rgpNr->itemIndex() == 1; }
@@ -50,6 +54,8 @@ public:
     QCheckBox* chkPx;
     QLabel* lbl03;
     QComboBox* cboKf;
+    QLabel* lblXs;
+    QComboBox* cboXs;
     QPushButton* bitQd;
     ArithmeticChoices* panSs;
     ItemSelection* panPy;

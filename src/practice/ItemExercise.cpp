@@ -106,7 +106,9 @@ void ItemExercise::CheckAnswer() {
     const QString alternatives = right ? QString() : joinAlternatives(rightAnswers());
     const int answeredBefore = f.AnsweredCount();
     // The record first: when it cannot be written, the answer stays open to be judged again.
-    f.RecordScore(kindLetter(), itemRecordText(f.lblSs->text(), typed), right ? 100 : 0);
+    // The question shown is the item itself: the character or the meaning.
+    f.RecordScore(kindLetter(), itemRecordText(f.lblSs->text(), typed), right ? 100 : 0,
+                  {.question = f.lblSs->text(), .item = f.lblSs->text(), .typed = typed});
 
     f.lblTh->setText(QStringLiteral("第%1次").arg(answeredBefore + 1));
     bool toneStep = false;

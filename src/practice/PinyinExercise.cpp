@@ -7,6 +7,7 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemRules.h"
 #include "practice/PracticePanel.h"
+#include "progress/AnswerLog.h"
 
 namespace kovu {
 
@@ -100,7 +101,11 @@ void PinyinExercise::CheckToneAnswer() {
     const QString character = f.lblSs->text();
     const QStringList tones = tonesOf(character, f.edtJg->text());
     const bool right = tones.contains(tone);
-    f.RecordScore(kindLetter(), itemRecordText(character, tone), right ? 0 : -m_toneDeduction, false);
+    f.RecordScore(kindLetter(), itemRecordText(character, tone), right ? 0 : -m_toneDeduction,
+                  {.question = toneStepQuestion(character),
+                   .item = character,
+                   .typed = toneStepAnswer(f.edtJg->text(), tone)},
+                  false);
     if (right) {
         f.setVerdict(captions::kToneRight, captions::kRightColour);
         f.showScore(QStringLiteral("0"), true);

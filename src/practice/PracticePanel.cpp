@@ -385,6 +385,7 @@ void PracticePanel::setVerdict(const QString& text, const QColor& background) {
 }
 
 void PracticePanel::askForAnswer(const QString& caption) {
+    m_questionShown.start();
     setVerdict(caption, captions::kAskColour);
     butKs->setText(captions::kConfirm);
     butKs->setEnabled(false);
@@ -427,6 +428,7 @@ void PracticePanel::bitQdClick() {
         Transaction t(con);
         if (test) con.exec(QStringLiteral("DELETE FROM ") + scoreTableOf(exercise.kindLetter()));
         exercise.storeSessionStart(test);
+        if (test && m_recorder) m_recorder->testStarted(exercise.kindLetter());
         t.commit();
     }
 
@@ -490,6 +492,7 @@ void PracticePanel::bitQdClick() {
     m_ctx.form.setStatusText(2, QStringLiteral("开始:") + now.time().toString("hh:mm:ss"));
     st.SessionStart = now;
     m_counters = {};
+    m_questionShown.start();
 
     // 10. The focus where the next key belongs.
     if (test)
@@ -509,7 +512,7 @@ void PracticePanel::butKsClick() {
 void PracticePanel::edtJgChange() { butKs->setEnabled(true); }
 
 ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points,
-                                         bool countsAsAnswer) {
+                                         JudgedAnswer answer, bool countsAsAnswer) {
     const ScoreCounters next = m_counters.after(points, countsAsAnswer);
     Table& t = m_ctx.db.tabCj;
     const QString table = scoreTableOf(letter);
@@ -518,6 +521,8 @@ ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& q
     t.setTableName(table);
     t.openForAppend();
     try {
+        // The score record and the answer's row of the log: both or neither.
+        Transaction tr(m_ctx.db.con1);
         t.append();
         t.setValue(0, next.answered);
         t.setValue(1, questionText);
@@ -525,6 +530,13 @@ ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& q
         t.setValue(3, next.average());
         t.setValue(4, m_ctx.platform.now());
         t.post();
+        if (m_recorder) {
+            answer.subject = letter;
+            answer.points = points;
+            answer.millis = m_questionShown.isValid() ? m_questionShown.elapsed() : 0;
+            m_recorder->recordAnswer(answer);
+        }
+        tr.commit();
     } catch (...) {
         t.cancel();
         t.setTableName(table);
@@ -534,6 +546,8 @@ ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& q
     t.setTableName(table);
     if (shown) t.open();
     m_counters = next;
+    // A tone step that follows is timed from here.
+    m_questionShown.start();
     return next;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include "data/Shared.h"
 #include "platform/Controls.h"
 #include "practice/Arithmetic.h"
+#include "progress/AnswerRecorder.h"
 
 namespace kovu {
 
@@ -59,11 +61,15 @@ public:
     void bitQdClick();
     void butKsClick();
     void edtJgChange();
-    // Writes the score record of a judgement worth points and only then moves the counters on;
-    // returns the counters after it. A failed write raises and leaves the counters, the record
-    // sets and the screen as they were, so the answer can be judged again.
+    // Where the judged answers of a test are kept besides the score records (none: only those).
+    void setAnswerRecorder(AnswerRecorder* recorder) { m_recorder = recorder; }
+    // Writes the score record of a judgement worth points, with the answer's row of the answer log
+    // in the same transaction, and only then moves the counters on; returns the counters after it.
+    // answer gives the question, the item and the typed text. A failed write raises and leaves both
+    // tables, the counters, the record sets and the screen as they were, so the answer can be
+    // judged again.
     ScoreCounters RecordScore(const QString& kindLetter, const QString& questionText, int points,
-                              bool countsAsAnswer = true);
+                              JudgedAnswer answer, bool countsAsAnswer = true);
     void butCjClick();
     void butChClick();
     void butFhClick();
@@ -169,6 +175,9 @@ private:
     std::unique_ptr<PinyinExercise> m_pinyin;
     std::unique_ptr<EnglishExercise> m_english;
     ScoreCounters m_counters;
+    AnswerRecorder* m_recorder = nullptr;
+    // Since the question (or the tone step) waiting for its answer was shown.
+    QElapsedTimer m_questionShown;
 };
 
 }  // namespace kovu

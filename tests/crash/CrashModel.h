@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <set>
+#include <vector>
 
 #include "data/Connection.h"
 
@@ -14,6 +15,7 @@ namespace kovu::test {
 
 struct Holding {
     int scores = 0;               // rows of sscj
+    int answers = 0;              // arithmetic rows of the answer log, of every session
     std::set<QString> chosen;     // lessons of 101, 102 whose 1 000 characters are all chosen
     int added = 0;                // characters added one by one
     std::set<QString> textbooks;  // textbooks 5..8 that are there with their lessons and characters
@@ -32,13 +34,14 @@ inline std::set<QString> split(const QString& s) {
     return out;
 }
 
-// "scores added fit chosen textbooks", e.g. "5 3 1 101 6,7"; the sets are "-" when empty.
+// "scores added fit chosen textbooks answers", e.g. "5 3 1 101 6,7 12"; the sets are "-" when empty.
 inline QString encode(const Holding& h) {
-    return QStringLiteral("%1 %2 %3 %4 %5")
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
         .arg(h.scores)
         .arg(h.added)
         .arg(h.fit ? 1 : 0)
-        .arg(joined(h.chosen), joined(h.textbooks));
+        .arg(joined(h.chosen), joined(h.textbooks))
+        .arg(h.answers);
 }
 
 inline Holding decode(const QString& s) {
@@ -49,23 +52,28 @@ inline Holding decode(const QString& s) {
     h.fit = f.value(2) == "1";
     h.chosen = split(f.value(3));
     h.textbooks = split(f.value(4));
+    h.answers = f.value(5).toInt();
     return h;
 }
 
 inline std::string describe(const Holding& h) {
-    return QStringLiteral("scores %1, chosen {%2}, added %3, textbooks {%4}, fit %5")
+    return QStringLiteral("scores %1, answers %6, chosen {%2}, added %3, textbooks {%4}, fit %5")
         .arg(h.scores)
         .arg(joined(h.chosen))
         .arg(h.added)
         .arg(joined(h.textbooks))
         .arg(h.fit)
+        .arg(h.answers)
         .toStdString();
 }
 
 // The holding after a write of the writer returned (see tests/crash/writer).
 inline Holding after(Holding h, const QString& op, const QString& arg) {
     if (op == "S") h.scores = 0;
-    if (op == "A") h.scores = arg.toInt();
+    if (op == "A") {
+        h.scores = arg.toInt();
+        ++h.answers;
+    }
     if (op == "G") h.chosen = {arg};
     if (op == "Q") h.chosen.insert(arg);
     if (op == "C") h.chosen.clear();
@@ -94,6 +102,35 @@ inline Holding observe(Connection& c, QStringList& faults) {
             faults << QStringLiteral("score record %1 with a wrong running average").arg(h.scores);
     }
     sqlite3_finalize(st);
+    // Answer rows: the session's score records are the last rows of the log, one for one with the
+    // same points, all of one test, and the row before them (if any) is of an earlier test.
+    // A file the program never opened has no answer log yet.
+    if (c.scalar("SELECT count(*) FROM sqlite_master WHERE name = 'yejl'").toInt() > 0) {
+        h.answers = c.scalar("SELECT count(*) FROM yejl WHERE 科目 = 's'").toInt();
+        std::vector<int> points, tests;
+        st = c.prepare("SELECT 得分, 场次 FROM yejl WHERE 科目 = 's' ORDER BY 编号 DESC LIMIT ?",
+                       {h.scores + 1});
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            points.insert(points.begin(), sqlite3_column_int(st, 0));
+            tests.insert(tests.begin(), sqlite3_column_int(st, 1));
+        }
+        sqlite3_finalize(st);
+        if (h.scores > 0) {
+            const size_t first = points.size() > size_t(h.scores) ? 1 : 0;
+            if (points.size() - first != size_t(h.scores))
+                faults << "score records without their answer rows";
+            std::vector<int> recorded;
+            st = c.prepare("SELECT 得分 FROM sscj ORDER BY rowid", {});
+            while (sqlite3_step(st) == SQLITE_ROW) recorded.push_back(sqlite3_column_int(st, 0));
+            sqlite3_finalize(st);
+            if (std::vector<int>(points.begin() + first, points.end()) != recorded)
+                faults << "the answer rows do not match the score records";
+            for (size_t i = first; i < tests.size(); ++i)
+                if (tests[i] != tests.back()) faults << "a session's answer rows in two tests";
+            if (first == 1 && tests.front() == tests.back())
+                faults << "an answer row of the session without its score record";
+        }
+    }
     for (const QString L : {"101", "102"}) {
         const int n = c.scalar("SELECT count(*) FROM yepy WHERE 编号 = ? AND 选中 = 1", {L}).toInt();
         if (n != 0 && n != 1000) faults << QStringLiteral("lesson %1 half chosen (%2 of 1000)").arg(L).arg(n);

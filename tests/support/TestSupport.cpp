@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
@@ -118,6 +119,39 @@ void TestFolder::copyDeliveredDb() {
 }
 
 void TestFolder::writeSmallDb() { writeSmallDatabase(db()); }
+
+void TestFolder::buildDeliveredDb() {
+    QFile::remove(db());
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(KOVU_CONTENT_TOOL, {"build", "--content", KOVU_CONTENT_DIR, "--out", db()});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
+
+QStringList fileRows(Connection& c, const QStringList& tables) {
+    QStringList out;
+    for (const QString& t : tables) {
+        sqlite3_stmt* st = c.prepare("SELECT * FROM " + t + " ORDER BY rowid", {});
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList row{t};
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                if (sqlite3_column_type(st, i) == SQLITE_BLOB) {
+                    const QByteArray b(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                                       sqlite3_column_bytes(st, i));
+                    row << QStringLiteral("blob %1 %2").arg(b.size()).arg(qChecksum(b));
+                } else {
+                    row << columnValue(st, i).toString();
+                }
+            }
+            out << row.join('|');
+        }
+        sqlite3_finalize(st);
+    }
+    return out;
+}
 
 namespace {
 

@@ -125,6 +125,9 @@ public:
     void copyDeliveredDb();
     // Writes a small database through the schema: the settings row and the fifteen screen pictures.
     void writeSmallDb();
+    // Builds the delivered database afresh with the content tool, as a release delivers it (the
+    // delivered file of the build may have been opened, and so upgraded, by a run of the program).
+    void buildDeliveredDb();
 
 private:
     QTemporaryDir m_dir;
@@ -164,6 +167,10 @@ QStringList rows(Connection& c, const QString& sql);
 
 // The number of rows of every table of the practice database, by table.
 std::map<QString, qlonglong> rowCounts(const QString& db);
+
+// Every row of every table of the file as text, table by table in rowid order (pictures by their
+// length and checksum): two snapshots are equal when no stored value changed.
+QStringList fileRows(Connection& c, const QStringList& tables);
 
 // Constructs the form in a folder (this runs start-up).
 std::unique_ptr<TfrmKovu> makeForm(FakePlatform& platform, const TestFolder& folder);
