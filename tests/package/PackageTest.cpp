@@ -158,7 +158,7 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     setMode(tmp.path(), 0755);
     const QString root = tmp.file("root");
     run("dpkg-deb", {"-x", deb, root});
-    EXPECT_EQ(fileHash(root + "/usr/share/kovu/kovu.mdb"), fileHash(KOVU_DELIVERED_DB));
+    EXPECT_EQ(rowCounts(root + "/usr/share/kovu/kovu.mdb"), rowCounts(KOVU_DELIVERED_DB));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
     // Each icon drawn at its own size, not an empty square.
     for (int n : {16, 32, 48, 64, 128, 256}) {
