@@ -13,9 +13,9 @@
 #include "Rules.h"
 #include "Source.h"
 #include "TestSupport.h"
-#include "platform/ImageCodec.h"
 #include "data/Query.h"
 #include "platform/Errors.h"
+#include "platform/ImageCodec.h"
 
 using namespace kovu;
 using namespace kovu::content;
@@ -92,11 +92,6 @@ QString messageOf(const ContentCopy& c) {
     return {};
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 }  // namespace
 
 TEST(ContentTool, RefusesAMalformedSourceAndLeavesTheEarlierDatabaseUntouched) {
@@ -106,7 +101,7 @@ TEST(ContentTool, RefusesAMalformedSourceAndLeavesTheEarlierDatabaseUntouched) {
     ToolRun ok = runTool({"build", "--content", c.root(), "--out", db});
     ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     EXPECT_TRUE(ok.out.contains(QRegularExpression("built .* in \\d+ ms"))) << ok.out.toStdString();
-    const QByteArray before = readFile(db);
+    const QByteArray before = fileBytes(db);
     ASSERT_FALSE(before.isEmpty());
 
     const int line = c.nextLine("data/yepy.txt");
@@ -115,7 +110,7 @@ TEST(ContentTool, RefusesAMalformedSourceAndLeavesTheEarlierDatabaseUntouched) {
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_TRUE(bad.err.contains(QString("data/yepy.txt:%1: ").arg(line))) << bad.err.toStdString();
     EXPECT_TRUE(bad.err.contains("hao1")) << bad.err.toStdString();
-    EXPECT_EQ(readFile(db), before) << "a failed build changed the earlier database";
+    EXPECT_EQ(fileBytes(db), before) << "a failed build changed the earlier database";
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"kovu.mdb"}))
         << "a temporary file was left";
 

@@ -24,11 +24,6 @@ QStringList oldSchema(Connection& c) {
     return out;
 }
 
-QByteArray fileBytes(const QString& f) {
-    QFile file(f);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 }  // namespace
 
 TEST(Upgrade, DeliveredAndEditedFilesKeepEveryRowAndGainTheNewTables) {

@@ -13,8 +13,8 @@
 
 #include "WindowManager.h"
 #include "app/TfrmKovu.h"
-#include "platform/ImageCodec.h"
 #include "data/Schema.h"
+#include "platform/ImageCodec.h"
 
 namespace kovu::test {
 
@@ -286,6 +286,11 @@ void quietPlatformMessages() { g_previousHandler = qInstallMessageHandler(quietH
 void useOwnCacheFolder() {
     static QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList rows(Connection& c, const QString& sql) {

@@ -162,6 +162,8 @@ void writeSmallDatabase(const QString& file, const QString& key = kDatabasePassw
 QString storedJournalMode(const QString& file);
 // Opens a second connection to a test's database, for checking rows.
 std::unique_ptr<Connection> openDb(const QString& file);
+// The bytes of a file; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
 // The rows a query gives, each as its values joined by blanks.
 QStringList rows(Connection& c, const QString& sql);
 
