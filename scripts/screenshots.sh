@@ -29,3 +29,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_tools_shots" "$build/kovu.md
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_editor_shots" "$build/kovu.mdb" "$out"
 # The picture page and the crop panel.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_picture_shots" "$build/kovu.mdb" "$out"
+# The children's page with a chart and mistakes, and the child's box on a conditions screen.
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_progress_shots" "$build/kovu.mdb" "$out"

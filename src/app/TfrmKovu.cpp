@@ -20,6 +20,7 @@
 #include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
 #include "progress/AnswerLog.h"
+#include "progress/ProgressPage.h"
 #include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
 #include "tools/StartShortcuts.h"
@@ -104,6 +105,7 @@ void TfrmKovu::buildMainScreen() {
     pagSz.attach(settings);
     tasTp.attach(settings);
     tasLr.attach(settings);
+    tasXs.attach(settings);
     panZc.attach(settings);
     panBz.attach(std::make_shared<OnDemandGroup>([this] { buildHelpPanel(); }));
 
@@ -193,13 +195,18 @@ void TfrmKovu::buildSettingsPages() {
     auto* editor = new EditorPage(m_ctx, pages);
     tasTp.set(pictures);
     tasLr.set(editor);
+    auto* progress = new ProgressPage(m_ctx, pages);
+    tasXs.set(progress);
     // Adding the first page makes it the current one; the handlers see only later changes.
     pages->addTab(pictures, "图片及压缩数据库");
     pages->addTab(editor, "录入生字单词");
+    pages->addTab(progress, "练习者与成绩");
     connect(pages, &QTabWidget::currentChanged, this,
             guarded([this](int index) { tasLr->pagSzChange(pagSz->widget(index)); }));
     connect(pages, &QTabWidget::currentChanged, this,
             guarded([this](int index) { tasTp->pagSzChange(pagSz->widget(index)); }));
+    connect(pages, &QTabWidget::currentChanged, this,
+            guarded([this](int index) { tasXs->pagSzChange(pagSz->widget(index)); }));
 
     auto* confirm = new ConfirmPanel(m_ctx, this);
     panZc.set(confirm);

@@ -19,6 +19,7 @@ namespace kovu {
 class ConditionsPanel;
 class PracticePanel;
 class EditorPage;
+class ProgressPage;
 class PicturePage;
 class ConfirmPanel;
 class HelpPanel;
@@ -109,6 +110,7 @@ public:
     OnDemand<QTabWidget> pagSz;
     OnDemand<PicturePage> tasTp;
     OnDemand<EditorPage> tasLr;
+    OnDemand<ProgressPage> tasXs;
     OnDemand<HelpPanel> panBz;
     OnDemand<ConfirmPanel> panZc;
 

@@ -22,6 +22,8 @@ void EditorNavigation::pagSzChange(QWidget* page) {
         m_ctx.form.setStatusText(1, QStringLiteral(" 屏幕图片设置及压缩数据库"));
         return;
     }
+    // Another page of the settings (the children's) has its own opening.
+    if (page != &m_page) return;
     // 1.
     m_page.EditTable = m_page.textbookTable();
     FillTextbookCombo();
