@@ -99,8 +99,9 @@ QString rightAnswersOf(Connection& c, const QString& subject, const QString& ite
         return QString::number(op == "+" ? a + b : op == "-" ? a - b : a * b);
     }
     const bool pinyin = subject == "p";
-    const QString sql = pinyin ? QStringLiteral("SELECT 拼音 || ' ' || 音调 FROM yepy WHERE 文字 = ? ORDER BY rowid")
-                               : QStringLiteral("SELECT 英语 FROM yydc WHERE 汉语 = ? ORDER BY rowid");
+    const QString sql =
+        pinyin ? QStringLiteral("SELECT 拼音 || ' ' || 音调 FROM yepy WHERE 文字 = ? ORDER BY rowid")
+               : QStringLiteral("SELECT 英语 FROM yydc WHERE 汉语 = ? ORDER BY rowid");
     eachRow(c, sql, {item}, [&answers](sqlite3_stmt* st) {
         const QString a = textAt(st, 0);
         if (!answers.contains(a)) answers << a;
@@ -112,8 +113,7 @@ int chooseMistakes(Connection& c, int child, const QString& subject) {
     const QString table = subject == "p" ? QStringLiteral("yepy") : QStringLiteral("yydc");
     const QString key = subject == "p" ? QStringLiteral("文字") : QStringLiteral("汉语");
     Transaction t(c);
-    const int count =
-        c.scalar("SELECT count(*) FROM (" + mistakeItemsSql() + ")", {child, subject}).toInt();
+    const int count = c.scalar("SELECT count(*) FROM (" + mistakeItemsSql() + ")", {child, subject}).toInt();
     if (count == 0) return 0;
     // Only the rows whose choice changes are written.
     const QString chosen = "(" + key + " IN (" + mistakeItemsSql() + "))";

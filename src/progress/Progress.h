@@ -14,8 +14,8 @@ class Connection;
 // A judged answer is wrong when it scored below full points; a tone step, which is worth 0 when
 // right and a deduction when wrong, is wrong below 0. Its row is told by its question, the
 // character followed by " 声调". An SQL condition over yejl's columns.
-inline const QString kWrongAnswer = QStringLiteral(
-    "(CASE WHEN 科目 = 'p' AND 题目 = 条目 || ' 声调' THEN 得分 < 0 ELSE 得分 < 100 END)");
+inline const QString kWrongAnswer =
+    QStringLiteral("(CASE WHEN 科目 = 'p' AND 题目 = 条目 || ' 声调' THEN 得分 < 0 ELSE 得分 < 100 END)");
 
 // One test of the chart: its number, its day (of its first answer) and its average as the score
 // box showed it at the end (points div answers; a tone step is no answer of its own).

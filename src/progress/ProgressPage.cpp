@@ -158,9 +158,11 @@ void ProgressPage::showMistakes(int child, const QString& subject) {
         auto* count = new QStandardItem(QString::number(m.wrongCount));
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_mistakes->appendRow({new QStandardItem(m.question), new QStandardItem(m.lastAnswer),
-                               new QStandardItem(m.rightAnswers), count, new QStandardItem(shownTime(m.lastTime))});
+                               new QStandardItem(m.rightAnswers), count,
+                               new QStandardItem(shownTime(m.lastTime))});
     }
-    lblCt->setText(all.isEmpty() ? QStringLiteral("错题：没有") : QStringLiteral("错题：%1道").arg(all.size()));
+    lblCt->setText(all.isEmpty() ? QStringLiteral("错题：没有")
+                                 : QStringLiteral("错题：%1道").arg(all.size()));
 }
 
 void ProgressPage::tell(const QString& text) {
@@ -195,8 +197,8 @@ void ProgressPage::spbXsClick() {
     if (lstXs->count() <= 1) return tell(QStringLiteral("至少要留一个练习者：最后一个练习者不能删除。"));
     const QString name = lstXs->currentItem()->text();
     if (m_ctx.platform.dialogs().message(QStringLiteral("删除练习者"),
-                                         QStringLiteral("删除%1及其全部成绩记录？").arg(name), MsgIcon::Question,
-                                         MsgButtons::YesNo) != MsgResult::Yes)
+                                         QStringLiteral("删除%1及其全部成绩记录？").arg(name),
+                                         MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return;
     if (!removeChild(c, id)) return tell(QStringLiteral("至少要留一个练习者：最后一个练习者不能删除。"));
     listChildren(0);

@@ -30,11 +30,13 @@ void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDa
     const QStringList meanings = column(c, "SELECT DISTINCT 汉语 FROM yydc");
     const QStringList subjects = {"s", "p", "y"};
     Transaction t(c);
-    const char* sql = "INSERT INTO yejl (学生, 科目, 场次, 题目, 条目, 回答, 得分, 用时, 时间) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    const char* sql =
+        "INSERT INTO yejl (学生, 科目, 场次, 题目, 条目, 回答, 得分, 用时, 时间) VALUES (?, ?, ?, ?, ?, ?, "
+        "?, ?, ?)";
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(c.handle(), sql, -1, &st, nullptr) != SQLITE_OK) c.raiseError(sql);
-    auto insert = [&](int child, const QString& subject, int test, const QString& question, const QString& item,
-                      const QString& typed, int points, const QDateTime& at) {
+    auto insert = [&](int child, const QString& subject, int test, const QString& question,
+                      const QString& item, const QString& typed, int points, const QDateTime& at) {
         const QByteArray q = question.toUtf8(), i = item.toUtf8(), a = typed.toUtf8(), s = subject.toUtf8(),
                          when = at.toString(Qt::ISODate).toUtf8();
         sqlite3_bind_int(st, 1, child);
@@ -70,17 +72,19 @@ void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDa
                         ++written;
                     } else if (subject == "p") {
                         const QString ch = characters.value(below(std::max<int>(1, characters.size())));
-                        insert(children.at(k), subject, test, ch, ch, wrong ? "ma" : "zhong", wrong ? 0 : 100, at);
+                        insert(children.at(k), subject, test, ch, ch, wrong ? "ma" : "zhong", wrong ? 0 : 100,
+                               at);
                         ++written;
                         if (!wrong && written < rows) {
                             const bool toneWrong = below(100) < 8;
-                            insert(children.at(k), subject, test, ch + " 声调", ch, toneWrong ? "zhong 3" : "zhong 1",
-                                   toneWrong ? -15 : 0, at);
+                            insert(children.at(k), subject, test, ch + " 声调", ch,
+                                   toneWrong ? "zhong 3" : "zhong 1", toneWrong ? -15 : 0, at);
                             ++written;
                         }
                     } else {
                         const QString m = meanings.value(below(std::max<int>(1, meanings.size())));
-                        insert(children.at(k), subject, test, m, m, wrong ? "aple" : "apple", wrong ? 0 : 100, at);
+                        insert(children.at(k), subject, test, m, m, wrong ? "aple" : "apple", wrong ? 0 : 100,
+                               at);
                         ++written;
                     }
                 }
