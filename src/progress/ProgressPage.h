@@ -35,6 +35,9 @@ public:
 
     // The chart, once one was shown (null before, or when its module cannot be loaded).
     ProgressChart* chart() const { return m_chart; }
+    // The page's two views of a child's subject, each read from the answer log.
+    void showChart(int child, const QString& subject);
+    void showMistakes(int child, const QString& subject);
 
     QListWidget* lstXs;
     QLineEdit* edtXs;
@@ -53,8 +56,6 @@ private:
     int chosenChild() const;
     // The chart and the mistakes of the chosen child in the chosen subject.
     void showProgress();
-    void showChart(int child, const QString& subject);
-    void showMistakes(int child, const QString& subject);
     void tell(const QString& text);
 
     FormContext& m_ctx;

@@ -23,7 +23,8 @@ QStringList column(Connection& c, const QString& sql) {
 
 }  // namespace
 
-void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDate start, unsigned seed) {
+void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDate start, unsigned seed,
+                        int questions) {
     std::mt19937 draw(seed);
     auto below = [&draw](int n) { return static_cast<int>(draw() % static_cast<unsigned>(n)); };
     const QStringList characters = column(c, "SELECT DISTINCT 文字 FROM yepy");
@@ -62,7 +63,7 @@ void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDa
                 const QString subject = subjects.at(j);
                 const int test = ++tests[k * subjects.size() + j];
                 QDateTime at(day, QTime(17, 0).addSecs(k * 1800 + j * 600));
-                for (int n = 0; n < 20 && written < rows; ++n, at = at.addSecs(8)) {
+                for (int n = 0; n < questions && written < rows; ++n, at = at.addSecs(8)) {
                     const bool wrong = below(100) < 12 + 4 * k;
                     if (subject == "s") {
                         const int a = below(10), b = below(10);
