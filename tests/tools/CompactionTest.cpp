@@ -16,10 +16,12 @@
 #include <cstdlib>
 #include <map>
 
+#include "AnswerHistory.h"
 #include "TestSupport.h"
 #include "ToolsFixture.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
+#include "data/Upgrade.h"
 #include "pictures/PicturePage.h"
 #include "platform/Errors.h"
 #include "practice/ArithmeticChoices.h"
@@ -123,13 +125,22 @@ TEST(Compaction, TheCheckedCopyTakesThePlaceOfTheFileAndEveryScreenWorksAfterwar
     TestFolder folder;
     folder.copyDeliveredDb();
     growAndShrink(folder.db());
-    const auto before = rowCounts(folder.db());
     // A copy left by an earlier compaction that broke off: it is deleted first.
     QFile ls(folder.file("ls.mdb"));
     ASSERT_TRUE(ls.open(QIODevice::WriteOnly) && ls.write("left over, not a database") > 0);
     ls.close();
     auto form = makeForm(platform, folder);
     form->show();
+    // The children and their answers, beside the tables of the content.
+    QStringList progressRows;
+    {
+        auto c = openDb(folder.db());
+        c->exec("INSERT INTO yexs (姓名, 建立) VALUES ('小红', '2024-03-09T08:00:00')");
+        writeAnswerHistory(*c, {1, 2}, 500, QDate(2024, 3, 1));
+        progressRows = fileRows(*c, {"yexs", "yejl", "yepz"});
+    }
+    const auto before = rowCounts(folder.db());
+    ASSERT_EQ(progressRows.size(), 2 + 500 + 1);
     QTest::mouseClick(form->imgSz, Qt::LeftButton);
     EXPECT_EQ(form->tasTp->spbYs->text(), "压缩数据库(&Y)");
 
@@ -158,6 +169,8 @@ TEST(Compaction, TheCheckedCopyTakesThePlaceOfTheFileAndEveryScreenWorksAfterwar
         EXPECT_FALSE(QFile::exists(folder.file(f)));
     EXPECT_EQ(rowCounts(folder.db()), before);
     EXPECT_EQ(openDb(folder.db())->scalar("PRAGMA integrity_check").toString(), "ok");
+    EXPECT_EQ(fileRows(*openDb(folder.db()), {"yexs", "yejl", "yepz"}), progressRows);
+    EXPECT_EQ(openDb(folder.db())->scalar("PRAGMA user_version").toInt(), kSchemaVersion);
     Connection wrong;
     EXPECT_THROW(wrong.open(folder.db(), "wrong"), KovuError);
 
