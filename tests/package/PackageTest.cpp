@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QLibrary>
 #include <QProcess>
 #include <QTest>
 
@@ -15,6 +16,7 @@
 #include "app/TfrmKovu.h"
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
+#include "progress/ProgressChart.h"
 
 using namespace kovu;
 using namespace kovu::test;
@@ -141,9 +143,11 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     const QString depends = run("dpkg-deb", {"-f", deb, "Depends"});
     EXPECT_TRUE(depends.contains("libqt6widgets6")) << depends.toStdString();
     EXPECT_TRUE(depends.contains("libc6")) << depends.toStdString();
+    EXPECT_TRUE(depends.contains("libqt6charts6")) << depends.toStdString();
     const QString id = kApplicationId;
     QStringList expected = {"./usr/bin/kovu",
                             "./usr/share/kovu/kovu.mdb",
+                            "./usr/lib/kovu/libkovu_chart.so",
                             "./usr/share/applications/" + id + ".desktop",
                             "./usr/share/metainfo/" + id + ".metainfo.xml",
                             "./usr/share/man/man1/kovu.1.gz",
@@ -160,6 +164,10 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     run("dpkg-deb", {"-x", deb, root});
     EXPECT_EQ(rowCounts(root + "/usr/share/kovu/kovu.mdb"), rowCounts(KOVU_DELIVERED_DB));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
+    // The chart module where the installed program looks for it (../lib/kovu), loadable.
+    const QString chart = root + "/usr/lib/kovu/libkovu_chart.so";
+    EXPECT_FALSE(run("readelf", {"-S", chart}).contains(".symtab")) << "not stripped";
+    EXPECT_NE(QLibrary(chart).resolve(kCreateProgressChartSymbol), nullptr);
     // Each icon drawn at its own size, not an empty square.
     for (int n : {16, 32, 48, 64, 128, 256}) {
         const QImage icon(
