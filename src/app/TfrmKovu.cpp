@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 
+#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
 #include "data/Upgrade.h"
@@ -14,7 +15,6 @@
 #include "pictures/PicturePage.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
-#include "platform/ImageCodec.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemSelection.h"
