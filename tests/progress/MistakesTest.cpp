@@ -110,7 +110,9 @@ TEST(Mistakes, SpbCtChoosesExactlyTheCurrentChildsMistakes) {
     const QStringList englishLeft = itemTexts(py->lstKt);
     s.platform.dlg().clear();
     s.platform.dlg().answer(MsgResult::Yes);
-    s.click(py->spbCt);
+    // By its key this time, as the caption offers.
+    QTest::keyClick(s.form.get(), Qt::Key_W, Qt::AltModifier);
+    QTRY_COMPARE(s.platform.dlg().log.size(), 1u);
     EXPECT_EQ(s.platform.dlg().texts(), QStringList{QStringLiteral("只选中Amy的错题？")});
     EXPECT_EQ(chosenRows(*c, "yydc"), (QStringList{"apple 苹果", "run 跑"}));
     EXPECT_EQ(itemTexts(py->lstXz), (QStringList{"apple(苹果)", "run(跑)"}));
