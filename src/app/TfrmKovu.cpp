@@ -20,6 +20,7 @@
 #include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
 #include "progress/AnswerLog.h"
+#include "progress/MistakeBook.h"
 #include "progress/ProgressPage.h"
 #include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
@@ -178,6 +179,8 @@ void TfrmKovu::buildPracticePanels() {
     practice->attachConditions(conditions);
     m_answerLog = std::make_unique<AnswerLog>(m_db.con1, [this] { return m_platform.now(); });
     practice->setAnswerRecorder(m_answerLog.get());
+    m_mistakeBook = std::make_unique<CurrentChildMistakes>(m_db.con1);
+    conditions->setMistakeBook(m_mistakeBook.get());
     // The design places of the practice screen, which its layout scales from.
     practice->RecordDesignGeometry();
     // Both at the form's present size.
@@ -411,6 +414,7 @@ void TfrmKovu::SwitchPanel() {
         static const char* titles[] = {"算术练习条件设置", "拼音练习条件设置", "英语练习条件设置"};
         panTj->lblNr->setText(QString::fromUtf8(titles[p - 1]));
         panTj->chkSd->setVisible(p == 2);
+        panTj->chkCt->setVisible(p == 1);
         panTj->chkLt->setText(QStringLiteral("不显示") +
                               (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
         panTj->chkLt->setVisible(p == 1 || p == 3);

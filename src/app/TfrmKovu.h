@@ -25,6 +25,7 @@ class ConfirmPanel;
 class HelpPanel;
 class StartShortcuts;
 class AnswerLog;
+class MistakeBook;
 
 inline const QString kApplicationTitle = QStringLiteral("Kovu V2.2.0");
 inline const QString kWindowCaption = QStringLiteral("Brelmont软件工作室 Kovu软件 V2.2.0");
@@ -148,6 +149,7 @@ private:
     std::unique_ptr<StartShortcuts> m_startShortcuts;
     // The current child's answer log, which the practice screen writes each judged test answer to.
     std::unique_ptr<AnswerLog> m_answerLog;
+    std::unique_ptr<MistakeBook> m_mistakeBook;
     QPointer<QAbstractButton> m_defaultButton;
 };
 

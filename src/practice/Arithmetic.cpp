@@ -1,6 +1,8 @@
 #include "practice/Arithmetic.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/Gbk.h"
 
@@ -91,6 +93,25 @@ QString sumItem(const QString& typeCode, const Operands& o) {
                          : op == '2' ? QStringLiteral("×")
                                      : QStringLiteral("+");
     return QString::number(o.a) + sign + QString::number(o.b);
+}
+
+std::optional<Operands> operandsOfSum(const QString& typeCode, int maxDigit, const QString& item) {
+    static const QRegularExpression form(QStringLiteral("^(0|[1-9]\\d{0,8})([+\\-×])(0|[1-9]\\d{0,8})$"));
+    const QRegularExpressionMatch m = form.match(item);
+    if (typeCode.size() != 3 || !m.hasMatch()) return std::nullopt;
+    const Operands o{m.captured(1).toInt(), m.captured(3).toInt()};
+    if (sumItem(typeCode, o) != item) return std::nullopt;
+    // random(n) gives 0 for n below 1, so such a bound draws only 0.
+    const int below = std::max(maxDigit, 1);
+    auto drawable = [&](int v, bool two) {
+        if (!two) return v < below;
+        // Without a tens digit above 0 to draw, a two-digit operand stays 0.
+        if (below == 1) return v == 0;
+        return v >= 10 && v / 10 < below && v % 10 < below && v < 100;
+    };
+    if (!drawable(o.a, twoDigits(typeCode, 0)) || !drawable(o.b, twoDigits(typeCode, 1))) return std::nullopt;
+    if (operation(typeCode) == '1' && o.a < o.b) return std::nullopt;
+    return o;
 }
 
 QString recordText(const QString& typeCode, const Operands& o, const QString& result) {

@@ -43,6 +43,11 @@ int resultOf(const QString& typeCode, const Operands& o);
 QString questionText(const QString& typeCode, const Operands& o);
 // The sum in the one form the answer log keeps it in, whatever the type: "3+4", "12-5", "3×7".
 QString sumItem(const QString& typeCode, const Operands& o);
+// The operands of a sum in that form when a question of the type, with that bound of the digits,
+// could have been it as DrawOperands draws: the type's operation, each operand with as many digits
+// as its place asks (a tens digit from 1), every digit below maxDigit, a difference not below 0.
+// nullopt when it could not, and for a text that is not a sum in that form ("03+4", "3 + 4").
+std::optional<Operands> operandsOfSum(const QString& typeCode, int maxDigit, const QString& item);
 // The line of a score record: "a + b = " followed by the given result text.
 QString recordText(const QString& typeCode, const Operands& o, const QString& result);
 // Whether the column form shows the carry or borrow mark: only when either operand has two digits;

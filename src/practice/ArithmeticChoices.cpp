@@ -67,6 +67,7 @@ void ArithmeticChoices::OpenArithmeticConditions() {
     const int picture = settings.integer("图例图片");
     settings.close();
     m_conditions->chkLt->setChecked(noPictures);
+    m_conditions->RestoreMistakesFirst();
     restoreChoice(rgp1, type);
     restoreChoice(rgp2, digit - 1);
     restoreChoice(rgp3, picture);

@@ -10,6 +10,7 @@
 #include "practice/Captions.h"
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
+#include "progress/MistakeBook.h"
 
 namespace kovu {
 
@@ -39,8 +40,10 @@ void ArithmeticExercise::start(bool test) {
     f.lblYd->hide();
     m_arith.MaxDigit = MaxDigit(m_arith.TypeCode, panSs->rgp2->itemIndex());
     f.showScreenPicture(f.imgTx, "ss");
+    m_mistakesToAsk.clear();
     if (test) {
         f.lblLc->setText(QStringLiteral("算术练习成绩"));
+        queueMistakes();
         NewTestQuestion();
         f.setVerdict(QStringLiteral("开始计算"), captions::kAskColour);
     } else {
@@ -57,10 +60,25 @@ QString ArithmeticExercise::summary(const QString& conditionsTitle, bool test) c
     return arithmeticSessionSummary(conditionsTitle, m_arith.TypeName, m_arith.MaxDigit, test);
 }
 
-void ArithmeticExercise::drawQuestion() {
+void ArithmeticExercise::queueMistakes() {
+    ConditionsPanel& conditions = m_frame.conditions();
+    MistakeBook* book = conditions.mistakeBook();
+    if (!book || !conditions.mistakesFirst()) return;
+    for (const QString& item : book->mistakeItems(kindLetter()))
+        if (const std::optional<Operands> o = operandsOfSum(m_arith.TypeCode, m_arith.MaxDigit, item))
+            m_mistakesToAsk << *o;
+    // Each order equally likely (Fisher-Yates), from the program's random source.
     Platform& platform = m_frame.context().platform;
-    const Operands o =
-        DrawOperands(m_arith.TypeCode, m_arith.MaxDigit, [&platform](int n) { return platform.random(n); });
+    for (qsizetype i = m_mistakesToAsk.size() - 1; i > 0; --i)
+        m_mistakesToAsk.swapItemsAt(i, platform.random(static_cast<int>(i + 1)));
+}
+
+void ArithmeticExercise::drawQuestion(bool test) {
+    Platform& platform = m_frame.context().platform;
+    const Operands o = test && !m_mistakesToAsk.isEmpty()
+                           ? m_mistakesToAsk.takeFirst()
+                           : DrawOperands(m_arith.TypeCode, m_arith.MaxDigit,
+                                          [&platform](int n) { return platform.random(n); });
     m_arith.FirstOperand = o.a;
     m_arith.SecondOperand = o.b;
     m_arith.OperatorSign = operatorSign(m_arith.TypeCode);
@@ -109,7 +127,7 @@ void ArithmeticExercise::layOutCountPictures() {
 void ArithmeticExercise::NewTestQuestion() {
     PracticePanel& f = m_frame;
     const int s = f.context().state.LayoutScale;
-    drawQuestion();
+    drawQuestion(true);
     if (m_arith.TypeCode == QStringLiteral("112")) {
         f.imgCh->setGeometry(testCrossOverQuestion(f.lblSs->pos(), s));
         f.imgC1->setGeometry(crossOverColumn(f.lbl2->pos(), s));
@@ -158,7 +176,7 @@ void ArithmeticExercise::NextReviewQuestion() {
     }
     f.lblYd->hide();
     f.edtJg->show();
-    drawQuestion();
+    drawQuestion(false);
     const Operands o{m_arith.FirstOperand, m_arith.SecondOperand};
     const int result = resultOf(m_arith.TypeCode, o);
     f.edtJg->setText(QString::number(result));

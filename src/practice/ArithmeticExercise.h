@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
+#include "practice/Arithmetic.h"
 #include "practice/Exercise.h"
 
 namespace kovu {
@@ -43,12 +45,17 @@ public:
     const ArithmeticSession& session() const { return m_arith; }
 
 private:
-    void drawQuestion();
+    // A test's next question: its next waiting mistake, else drawn.
+    void drawQuestion(bool test);
+    // With 错题优先, the child's mistakes that fit the session's type and digits, shuffled.
+    void queueMistakes();
     void showColumnForm(bool withResult);
     void layOutCountPictures();
 
     PracticePanel& m_frame;
     ArithmeticSession m_arith;
+    // The mistakes still to be asked in this test, the next one first.
+    QList<Operands> m_mistakesToAsk;
 };
 
 }  // namespace kovu

@@ -1,5 +1,8 @@
 #include "practice/ConditionsPanel.h"
 
+#include <QSignalBlocker>
+
+#include "data/Preferences.h"
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"
 #include "practice/ArithmeticChoices.h"
@@ -32,6 +35,10 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     chkPm->setText("自动充满屏幕");
     chkLt = makeControl<QCheckBox>(this, "chkLt", 8, 128, 126, 20);
     chkLt->setText("不显示例图");
+    // Arithmetic only, where chkSd (pinyin only) would stand.
+    chkCt = makeControl<QCheckBox>(this, "chkCt", 8, 152, 126, 20);
+    chkCt->setText("错题优先");
+    chkCt->hide();
     chkSd = makeControl<QCheckBox>(this, "chkSd", 8, 152, 126, 20);
     chkSd->setText("练习中标注声调");
     chkPx = makeControl<QCheckBox>(this, "chkPx", 8, 176, 126, 20);
@@ -60,6 +67,7 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
 
     // A check box's click handler also runs when the program changes its state.
     connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
+    connect(chkCt, &QCheckBox::toggled, this, guarded([this](bool) { chkCtClick(); }));
     connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
     connect(cboXs, &QComboBox::activated, this, guarded([this](int) { cboXsClick(); }));
 }
@@ -78,6 +86,21 @@ void ConditionsPanel::ListChildren() {
 void ConditionsPanel::cboXsClick() {
     const QVariant id = cboXs->currentData();
     if (id.isValid()) setCurrentChild(m_ctx.db.con1, id.toInt());
+}
+
+void ConditionsPanel::setMistakeBook(MistakeBook* book) {
+    m_mistakes = book;
+    panPy->setMistakeBook(book);
+}
+
+void ConditionsPanel::chkCtClick() {
+    storePreference(m_ctx.db.con1, kMistakesFirstSetting,
+                    chkCt->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ConditionsPanel::RestoreMistakesFirst() {
+    const QSignalBlocker blocker(chkCt);
+    chkCt->setChecked(preference(m_ctx.db.con1, kMistakesFirstSetting) == QStringLiteral("1"));
 }
 
 void ConditionsPanel::chkLtClick() {

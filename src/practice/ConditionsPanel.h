@@ -11,8 +11,12 @@
 #include "platform/Controls.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ItemSelection.h"
+#include "progress/MistakeBook.h"
 
 namespace kovu {
+
+// The setting (yepz) that keeps chkCt.
+inline const QString kMistakesFirstSetting = QStringLiteral("错题优先");
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
@@ -25,7 +29,14 @@ public:
     // The practice screen's answer button, which the review/test choice enables for test only.
     void setAnswerButton(QAbstractButton* butKs) { m_butKs = butKs; }
 
+    // The current child's mistakes, for spbCt and chkCt (none: both do nothing).
+    void setMistakeBook(MistakeBook* book);
+    MistakeBook* mistakeBook() const { return m_mistakes; }
+
     void chkLtClick();
+    void chkCtClick();
+    // chkCt as stored, set without storing it again.
+    void RestoreMistakesFirst();
     void rgpNrClick();
     // The children by number, the current one chosen; run when a conditions screen opens.
     void ListChildren();
@@ -36,6 +47,8 @@ public:
     bool isTest() const { return rgpNr->itemIndex() == 1; }
     bool fitsScreen() const { return chkPm->isChecked(); }
     bool noPictures() const { return chkLt->isChecked(); }
+    // An arithmetic test asks the child's fitting mistakes first.
+    bool mistakesFirst() const { return chkCt->isChecked(); }
     bool marksTone() const { return chkSd->isChecked(); }
     QString toneDeductionText() const { return cboKf->currentText(); }
     QString title() const { return lblNr->text(); }
@@ -50,6 +63,7 @@ public:
     TRadioGroup* rgpNr;
     QCheckBox* chkPm;
     QCheckBox* chkLt;
+    QCheckBox* chkCt;
     QCheckBox* chkSd;
     QCheckBox* chkPx;
     QLabel* lbl03;
@@ -63,6 +77,7 @@ public:
 private:
     FormContext& m_ctx;
     QPointer<QAbstractButton> m_butKs;
+    MistakeBook* m_mistakes = nullptr;
 };
 
 }  // namespace kovu

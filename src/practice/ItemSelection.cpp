@@ -11,8 +11,11 @@
 #include "data/Numbering.h"
 #include "data/Settings.h"
 #include "platform/Controls.h"
+#include "platform/Dialogs.h"
 #include "platform/ErrorHandler.h"
+#include "platform/Platform.h"
 #include "practice/ConditionsPanel.h"
+#include "progress/MistakeBook.h"
 
 namespace kovu {
 
@@ -90,6 +93,10 @@ ItemSelection::ItemSelection(FormContext& ctx, ConditionsPanel* panel, QWidget* 
     spbXc = makeControl<QPushButton>(this, "spbXc", 223, 286, 42, 28);
     spbXc->setText("全撤");
 
+    // Below the hint, under the right-hand list whose choice it replaces.
+    spbCt = makeControl<QPushButton>(this, "spbCt", 396, 351, 84, 24);
+    spbCt->setText("错题(&W)");
+
     Label8 = makeControl<QLabel>(this, "Label8", 8, 330, 472, 18);
     Label8->setText("在左表中用鼠标点击为单条选中；在右表中用鼠标点击为单条撤消");
     Label8->setAlignment(Qt::AlignCenter);
@@ -110,6 +117,7 @@ ItemSelection::ItemSelection(FormContext& ctx, ConditionsPanel* panel, QWidget* 
     connect(spbXq, &QPushButton::clicked, this, guarded([this] { spbXqClick(); }));
     connect(spbXc, &QPushButton::clicked, this, guarded([this] { spbXcClick(); }));
     connect(spbGh, &QPushButton::clicked, this, guarded([this] { spbGhClick(); }));
+    connect(spbCt, &QPushButton::clicked, this, guarded([this] { spbCtClick(); }));
     // Check boxes run their handler also when the program changes them.
     connect(m_panel->chkPx, &QCheckBox::toggled, this, guarded([this](bool) { chkPxClick(); }));
     connect(m_panel->chkSd, &QCheckBox::toggled, this, guarded([this](bool) { chkSdClick(); }));
@@ -394,6 +402,33 @@ void ItemSelection::spbGhClick() {
     t.commit();
     lstXz->clear();
     showLessonChosen();
+}
+
+void ItemSelection::spbCtClick() {
+    if (!m_mistakes) return;
+    const QString subject = isPinyin() ? QStringLiteral("p") : QStringLiteral("y");
+    const QString name = m_mistakes->childName();
+    Dialogs& dialogs = m_ctx.platform.dialogs();
+    const QString title = QStringLiteral("操作提示");
+    const QString none = name + QStringLiteral("现在没有错题。");
+    // A child without mistakes is told so at once rather than asked first.
+    if (m_mistakes->mistakeItems(subject).isEmpty()) {
+        dialogs.message(title, none, MsgIcon::Information);
+        return;
+    }
+    if (dialogs.message(title, QStringLiteral("只选中") + name + QStringLiteral("的错题？"),
+                        MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+        return;
+    WaitCursor wait(spbCt);
+    if (m_mistakes->chooseMistakes(subject) == 0) {
+        dialogs.message(title, none, MsgIcon::Information);
+        return;
+    }
+    // The right-hand list rebuilt from the flags, as after a change of the choice.
+    fillRightList();
+    m_panel->bitQd->setEnabled(true);
+    spbXq->setEnabled(lstKt->count() > 0);
+    spbXc->setEnabled(lstXz->count() > 0);
 }
 
 void ItemSelection::chkPxClick() {

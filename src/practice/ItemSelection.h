@@ -12,6 +12,7 @@
 namespace kovu {
 
 class ConditionsPanel;
+class MistakeBook;
 
 // panPy: choosing the characters (pinyin) or words (English) a child will practise. A textbook and
 // a lesson are chosen above; the lesson's items are listed on the left, every chosen item of every
@@ -37,12 +38,15 @@ public:
     void spbXqClick();
     void spbXcClick();
     void spbGhClick();
+    // Only the current child's mistakes chosen, after the user agreed.
+    void spbCtClick();
     void chkPxClick();
     void chkSdClick();
     void cboKfChange();
 
     // The lesson number of the chosen lesson entry; empty when no lesson is chosen.
     QString currentLesson() const;
+    void setMistakeBook(MistakeBook* book) { m_mistakes = book; }
     bool isPinyin() const;
 
     QLabel* lbl01;
@@ -57,6 +61,7 @@ public:
     QPushButton* spbXq;
     QPushButton* spbGh;
     QPushButton* spbXc;
+    QPushButton* spbCt;
     QLabel* Label8;
     QProgressBar* prg1;
 
@@ -82,6 +87,7 @@ private:
 
     FormContext& m_ctx;
     ConditionsPanel* m_panel;
+    MistakeBook* m_mistakes = nullptr;
     bool m_loading = false;
     // The lesson whose items the left-hand list shows.
     QString m_listedLesson;

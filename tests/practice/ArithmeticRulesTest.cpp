@@ -238,3 +238,84 @@ TEST(ArithmeticRules, SessionSummaries) {
     EXPECT_EQ(kindOf("英语"), Kind::English);
     EXPECT_EQ(kindOf("算术"), Kind::Arithmetic);
 }
+
+namespace {
+
+// Every pair of operands DrawOperands can give for a type and bound, found by running it over
+// every sequence of draws (a tens digit drawn as 0 again and again is cut short by a 1).
+std::set<std::pair<int, int>> drawablePairs(const QString& type, int maxDigit) {
+    std::set<std::pair<int, int>> out;
+    std::vector<int> choice;
+    for (;;) {
+        std::vector<int> bounds;
+        size_t k = 0;
+        auto random = [&](int n) {
+            const bool deep = k >= 6;
+            bounds.push_back(deep || n <= 0 ? 1 : n);
+            if (k >= choice.size()) choice.push_back(0);
+            const int v = n <= 0 ? 0 : deep ? std::min(1, n - 1) : choice[k];
+            ++k;
+            return v;
+        };
+        const Operands o = DrawOperands(type, maxDigit, random);
+        out.insert({o.a, o.b});
+        choice.resize(k);
+        int i = static_cast<int>(k) - 1;
+        while (i >= 0 && choice[i] + 1 >= bounds[i]) --i;
+        if (i < 0) return out;
+        ++choice[i];
+        choice.resize(i + 1);
+    }
+}
+
+}  // namespace
+
+TEST(ArithmeticRules, WhichSumsTheChosenConditionsCouldHaveAsked) {
+    // Telling cases: the largest digit 8 draws digits 0 to 7; places and operation count.
+    EXPECT_TRUE(operandsOfSum("110", 8, "3+4"));
+    EXPECT_EQ(operandsOfSum("110", 8, "7+0")->a, 7);
+    EXPECT_EQ(operandsOfSum("110", 8, "7+0")->b, 0);
+    EXPECT_FALSE(operandsOfSum("110", 8, "8+1"));   // 8 is not drawn below 8
+    EXPECT_FALSE(operandsOfSum("110", 8, "3-1"));   // another kind of sum
+    EXPECT_FALSE(operandsOfSum("110", 8, "12+5"));  // a two-digit operand
+    EXPECT_FALSE(operandsOfSum("110", 8, "03+4"));  // not the log's form
+    EXPECT_FALSE(operandsOfSum("110", 8, "3 + 4"));
+    EXPECT_FALSE(operandsOfSum("110", 8, "3+4 "));
+    EXPECT_FALSE(operandsOfSum("110", 8, ""));
+    EXPECT_TRUE(operandsOfSum("120", 9, "3+45"));
+    EXPECT_FALSE(operandsOfSum("120", 9, "45+3"));   // the two-digit operand comes second
+    EXPECT_FALSE(operandsOfSum("220", 9, "19+20"));  // units digit 9
+    EXPECT_FALSE(operandsOfSum("220", 9, "90+10"));  // tens digit 9
+    EXPECT_FALSE(operandsOfSum("220", 9, "5+10"));
+    EXPECT_TRUE(operandsOfSum("111", 5, "4-4"));
+    EXPECT_FALSE(operandsOfSum("111", 5, "2-4"));  // never below 0
+    EXPECT_TRUE(operandsOfSum("211", 9, "80-8"));
+    EXPECT_FALSE(operandsOfSum("221", 9, "10-11"));
+    EXPECT_TRUE(operandsOfSum("112", 9, "3×7"));
+    EXPECT_FALSE(operandsOfSum("112", 9, "3*7"));
+    EXPECT_FALSE(operandsOfSum("112", 9, "3+7"));
+    // No largest digit chosen: random(0) gives 0, so only 0 and 0.
+    EXPECT_TRUE(operandsOfSum("112", 0, "0×0"));
+    EXPECT_FALSE(operandsOfSum("112", 0, "1×0"));
+    EXPECT_FALSE(operandsOfSum("", 8, "3+4"));
+
+    // Exactly the sums the drawing can give, for every type and some bounds, with their operands.
+    const QStringList signs = {"+", "-", "×"};
+    for (int type = 0; type < kArithmeticTypeCount; ++type) {
+        const QString code = TypeCode(type);
+        for (int bound : {0, 1, 3, 8, 9}) {
+            const std::set<std::pair<int, int>> drawable = drawablePairs(code, bound);
+            ASSERT_FALSE(drawable.empty());
+            for (int a = 0; a < 100; ++a)
+                for (int b = 0; b < 100; ++b)
+                    for (const QString& sign : signs) {
+                        const QString item = QString::number(a) + sign + QString::number(b);
+                        const bool expected = item == sumItem(code, {a, b}) && drawable.count({a, b}) == 1;
+                        const std::optional<Operands> o = operandsOfSum(code, bound, item);
+                        ASSERT_EQ(o.has_value(), expected)
+                            << code.toStdString() << " " << bound << " " << item.toStdString();
+                        if (o) EXPECT_TRUE(o->a == a && o->b == b);
+                    }
+        }
+    }
+}

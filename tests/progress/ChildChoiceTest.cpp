@@ -9,20 +9,27 @@ using namespace kovu::test;
 
 namespace {
 
-// Every visible control of the conditions panel's strip and of the kind's own panel that the
-// child's label or box would cover.
-void expectWholeAndAlone(ConditionsPanel* panTj, const std::string& where) {
-    for (QWidget* mine : {static_cast<QWidget*>(panTj->lblXs), static_cast<QWidget*>(panTj->cboXs)}) {
-        ASSERT_TRUE(mine->isVisible()) << where;
-        EXPECT_TRUE(panTj->rect().contains(mine->geometry())) << where;
-        EXPECT_LE(mine->sizeHint().width(), mine->width()) << mine->objectName().toStdString() << where;
-        for (QWidget* other : panTj->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (other == panTj->lblXs || other == panTj->cboXs || !other->isVisible()) continue;
-            EXPECT_FALSE(mine->geometry().intersects(other->geometry()))
-                << mine->objectName().toStdString() << " covers " << other->objectName().toStdString()
-                << where;
-        }
+// A control of the conditions screens: shown, whole inside its panel, its text fitting, and
+// covering no other visible control of that panel.
+void expectWholeAndAlone(QWidget* mine, const std::string& where) {
+    const std::string name = mine->objectName().toStdString();
+    ASSERT_TRUE(mine->isVisible()) << name << where;
+    QWidget* panel = mine->parentWidget();
+    EXPECT_TRUE(panel->rect().contains(mine->geometry())) << name << where;
+    EXPECT_LE(mine->sizeHint().width(), mine->width()) << name << where;
+    for (QWidget* other : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other == mine || !other->isVisible()) continue;
+        EXPECT_FALSE(mine->geometry().intersects(other->geometry()))
+            << name << " covers " << other->objectName().toStdString() << where;
     }
+}
+
+// The child's label and box, with the kind's own controls of the mistakes.
+void expectWholeAndAlone(ConditionsPanel* panTj, const std::string& where) {
+    for (QWidget* mine : {static_cast<QWidget*>(panTj->lblXs), static_cast<QWidget*>(panTj->cboXs)})
+        expectWholeAndAlone(mine, where);
+    if (panTj->panSs->isVisible()) expectWholeAndAlone(panTj->chkCt, where);
+    if (panTj->panPy->isVisible()) expectWholeAndAlone(panTj->panPy->spbCt, where);
 }
 
 }  // namespace

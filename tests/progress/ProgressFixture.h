@@ -22,6 +22,16 @@ inline QStringList answerRows(const QString& db) {
     return out;
 }
 
+// An answer row of a child's test written straight into the log; the question is the item.
+inline void addAnswer(Connection& c, int child, const QString& subject, int test, const QString& item,
+                      int points, const QString& typed = QStringLiteral("?")) {
+    c.exec(
+        "INSERT INTO yejl (学生, 科目, 场次, 题目, 条目, 回答, 得分, 用时, 时间) VALUES (?, ?, ?, ?, ?, ?, "
+        "?, "
+        "900, '2024-03-01T09:00:00')",
+        {child, subject, test, item, item, typed, points});
+}
+
 // The practice screen over the sample lessons: 天 and 长 (chang 2, zhang 3) chosen for pinyin,
 // apple and book for English; tone marking on with a deduction of 15.
 struct ProgressScreen : PracticeScreen {
