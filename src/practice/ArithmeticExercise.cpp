@@ -246,7 +246,8 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
     f.RecordScore(kindLetter(),
                   recordText(m_arith.TypeCode, o, right ? QString::number(m_arith.CorrectResult) : typed),
                   right ? 100 : 0,
-                  {.question = questionText(m_arith.TypeCode, o),
+                  {.subject = kindLetter(),
+                   .question = questionText(m_arith.TypeCode, o),
                    .item = sumItem(m_arith.TypeCode, o),
                    .typed = typed});
 

@@ -107,8 +107,9 @@ void ItemExercise::CheckAnswer() {
     const int answeredBefore = f.AnsweredCount();
     // The record first: when it cannot be written, the answer stays open to be judged again.
     // The question shown is the item itself: the character or the meaning.
-    f.RecordScore(kindLetter(), itemRecordText(f.lblSs->text(), typed), right ? 100 : 0,
-                  {.question = f.lblSs->text(), .item = f.lblSs->text(), .typed = typed});
+    f.RecordScore(
+        kindLetter(), itemRecordText(f.lblSs->text(), typed), right ? 100 : 0,
+        {.subject = kindLetter(), .question = f.lblSs->text(), .item = f.lblSs->text(), .typed = typed});
 
     f.lblTh->setText(QStringLiteral("第%1次").arg(answeredBefore + 1));
     bool toneStep = false;

@@ -102,7 +102,8 @@ void PinyinExercise::CheckToneAnswer() {
     const QStringList tones = tonesOf(character, f.edtJg->text());
     const bool right = tones.contains(tone);
     f.RecordScore(kindLetter(), itemRecordText(character, tone), right ? 0 : -m_toneDeduction,
-                  {.question = toneStepQuestion(character),
+                  {.subject = kindLetter(),
+                   .question = toneStepQuestion(character),
                    .item = character,
                    .typed = toneStepAnswer(f.edtJg->text(), tone)},
                   false);
