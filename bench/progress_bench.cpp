@@ -15,6 +15,7 @@
 #include "practice/ArithmeticChoices.h"
 #include "practice/ArithmeticExercise.h"
 #include "practice/ConditionsPanel.h"
+#include "practice/ItemSelection.h"
 #include "practice/PracticePanel.h"
 #include "progress/AnswerLog.h"
 #include "progress/Children.h"
@@ -147,6 +148,26 @@ void BM_ChooseOnlyTheMistakes(benchmark::State& st) {
     st.counters["mistakes"] = chosen;
 }
 BENCHMARK(BM_ChooseOnlyTheMistakes)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// spbCt on the pinyin selection of the current child (小红), its question answered Yes: the
+// choice written and both lists shown again.
+void BM_SpbCtOnThePinyinSelection(benchmark::State& st) {
+    Form f;
+    Connection& c = f.form->db().con1;
+    setCurrentChild(c, yearDb().children.at(1));
+    f.form->imgPyClick();
+    ItemSelection* py = f.form->panTj->panPy;
+    for (auto _ : st) {
+        st.PauseTiming();
+        c.exec("UPDATE yepy SET 选中 = 1 WHERE rowid % 2 = 0");
+        f.platform.dlg().answer(MsgResult::Yes);
+        st.ResumeTiming();
+        py->spbCtClick();
+    }
+    st.counters["chosen"] = py->lstXz->count();
+    if (!f.platform.dlg().answers.empty()) st.SkipWithError("spbCt asked nothing");
+}
+BENCHMARK(BM_SpbCtOnThePinyinSelection)->Unit(benchmark::kMillisecond);
 
 // The file's growth over 10 000 answers written through the answer log, both files compacted.
 void BM_BytesPerStoredAnswer(benchmark::State& st) {
