@@ -5,6 +5,7 @@
 //   kovu_content validate --db FILE                  checks a built database
 //   kovu_content sheet    --db FILE --out PNG        contact sheet of every picture
 //   kovu_content dict     --from GOFILE --out FILE   the dictionary source from go-pinyin's data
+//   kovu_content strokes  --content DIR --out FILE   the stroke data file and its licence beside it
 #include <QDir>
 #include <QGuiApplication>
 #include <QStringList>
@@ -12,6 +13,7 @@
 
 #include "Build.h"
 #include "Source.h"
+#include "Strokes.h"
 #include "data/Connection.h"
 #include "platform/Errors.h"
 #include "platform/Fonts.h"
@@ -28,7 +30,8 @@ int usage() {
                  "       kovu_content icons    --content DIR --out DIR --name ID\n"
                  "       kovu_content validate --db FILE\n"
                  "       kovu_content sheet    --db FILE --out PNG\n"
-                 "       kovu_content dict     --from pinyin_dict.go --out FILE\n");
+                 "       kovu_content dict     --from pinyin_dict.go --out FILE\n"
+                 "       kovu_content strokes  --content DIR --out FILE\n");
     return 2;
 }
 
@@ -73,6 +76,12 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "%s: %s\n", qPrintable(opt("--db")), qPrintable(p));
             if (problems.isEmpty()) std::printf("%s: sound\n", qPrintable(opt("--db")));
             return problems.isEmpty() ? 0 : 1;
+        }
+        if (cmd == "strokes" && !opt("--content").isEmpty() && !opt("--out").isEmpty()) {
+            const StrokeReport r = buildStrokeFile(opt("--content"), opt("--out"));
+            std::printf("kovu_content: %d characters, %d strokes written to %s, %.2f MB\n", r.characters,
+                        r.strokes, qPrintable(opt("--out")), r.bytes / 1048576.0);
+            return 0;
         }
         if (cmd == "dict" && !opt("--from").isEmpty() && !opt("--out").isEmpty()) {
             const int n = convertDictionary(opt("--from"), opt("--out"));
