@@ -415,6 +415,7 @@ void TfrmKovu::SwitchPanel() {
         panTj->lblNr->setText(QString::fromUtf8(titles[p - 1]));
         panTj->chkSd->setVisible(p == 2);
         panTj->chkCt->setVisible(p == 1);
+        panTj->chkMh->setVisible(p == 2);
         panTj->chkLt->setText(QStringLiteral("不显示") +
                               (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
         panTj->chkLt->setVisible(p == 1 || p == 3);

@@ -7,6 +7,7 @@
 #include "platform/ErrorHandler.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ItemSelection.h"
+#include "practice/StrokeOrder.h"
 #include "progress/Children.h"
 
 namespace kovu {
@@ -43,6 +44,10 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     chkSd->setText("练习中标注声调");
     chkPx = makeControl<QCheckBox>(this, "chkPx", 8, 176, 126, 20);
     chkPx->setText("排序");
+    // Pinyin only, where chkLt (arithmetic and English) would stand.
+    chkMh = makeControl<QCheckBox>(this, "chkMh", 8, 128, 126, 20);
+    chkMh->setText("描红");
+    chkMh->hide();
     lbl03 = makeControl<QLabel>(this, "lbl03", 8, 202, 126, 36);
     lbl03->setText("声调标注  错误扣分：");
     lbl03->setWordWrap(true);
@@ -68,6 +73,7 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     // A check box's click handler also runs when the program changes its state.
     connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
     connect(chkCt, &QCheckBox::toggled, this, guarded([this](bool) { chkCtClick(); }));
+    connect(chkMh, &QCheckBox::toggled, this, guarded([this](bool) { chkMhClick(); }));
     connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
     connect(cboXs, &QComboBox::activated, this, guarded([this](int) { cboXsClick(); }));
 }
@@ -101,6 +107,22 @@ void ConditionsPanel::chkCtClick() {
 void ConditionsPanel::RestoreMistakesFirst() {
     const QSignalBlocker blocker(chkCt);
     chkCt->setChecked(preference(m_ctx.db.con1, kMistakesFirstSetting) == QStringLiteral("1"));
+}
+
+void ConditionsPanel::chkMhClick() {
+    try {
+        storePreference(m_ctx.db.con1, kTracingSetting,
+                        chkMh->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    } catch (...) {
+        // Not stored: the box shows what is.
+        RestoreTracing();
+        throw;
+    }
+}
+
+void ConditionsPanel::RestoreTracing() {
+    const QSignalBlocker blocker(chkMh);
+    chkMh->setChecked(preference(m_ctx.db.con1, kTracingSetting) == QStringLiteral("1"));
 }
 
 void ConditionsPanel::chkLtClick() {

@@ -37,6 +37,9 @@ public:
     void chkCtClick();
     // chkCt as stored, set without storing it again.
     void RestoreMistakesFirst();
+    // chkMh (pinyin only): stored as 描红 when it changes, set from it without storing again.
+    void chkMhClick();
+    void RestoreTracing();
     void rgpNrClick();
     // The children by number, the current one chosen; run when a conditions screen opens.
     void ListChildren();
@@ -50,6 +53,8 @@ public:
     // An arithmetic test asks the child's fitting mistakes first.
     bool mistakesFirst() const { return chkCt->isChecked(); }
     bool marksTone() const { return chkSd->isChecked(); }
+    // A pinyin review shows each character to trace.
+    bool tracing() const { return chkMh->isChecked(); }
     QString toneDeductionText() const { return cboKf->currentText(); }
     QString title() const { return lblNr->text(); }
     // The chosen textbook and lesson of the item selection, as shown and as 0-based positions.
@@ -66,6 +71,7 @@ public:
     QCheckBox* chkCt;
     QCheckBox* chkSd;
     QCheckBox* chkPx;
+    QCheckBox* chkMh;
     QLabel* lbl03;
     QComboBox* cboKf;
     QLabel* lblXs;

@@ -212,6 +212,7 @@ void ItemSelection::OpenSelection() {
         m_panel->chkSd->setChecked(tone);
         m_panel->cboKf->setEditText(deduction);
         m_panel->chkPx->setChecked(sorted);
+        m_panel->RestoreTracing();
     }
     m_panel->cboKf->setEnabled(m_panel->chkSd->isChecked());
     m_panel->lbl03->setEnabled(m_panel->chkSd->isChecked());

@@ -7,6 +7,7 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemRules.h"
 #include "practice/PracticePanel.h"
+#include "practice/StrokeOrder.h"
 #include "progress/AnswerLog.h"
 
 namespace kovu {
@@ -46,6 +47,7 @@ void PinyinExercise::showCharacter(const QString& c) {
     for (QLabel* l : {f.lblSs, f.lbl1, f.lbl2, f.lbl3, f.lbl4}) l->setText(c);
     for (QLabel* l : {f.lbl1, f.lbl2, f.lbl3, f.lbl4}) l->show();
     f.fitQuestionText();
+    f.strokeOrder().itemShown(c);
 }
 
 void PinyinExercise::showReviewRow() {

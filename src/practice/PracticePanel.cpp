@@ -6,11 +6,11 @@
 #include <QRegularExpressionValidator>
 
 #include "data/Connection.h"
-#include "platform/ImageCodec.h"
 #include "data/QueryModel.h"
 #include "data/Settings.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
+#include "platform/ImageCodec.h"
 #include "platform/Platform.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ArithmeticExercise.h"
@@ -19,6 +19,7 @@
 #include "practice/EnglishExercise.h"
 #include "practice/ItemRules.h"
 #include "practice/PinyinExercise.h"
+#include "practice/StrokeOrder.h"
 
 namespace kovu {
 
@@ -55,7 +56,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, int l, int t, int w, 
 const char* const kLaidOut[] = {"pan2",  "shp0",  "pan3",  "shpCj", "shpC1", "shpBc", "butKs",
                                 "butTc", "butFh", "butCj", "lblJg", "lblT0", "lblCj", "lblCb",
                                 "lblBc", "lblBb", "lblTh", "lbl5",  "imgTx", "imgYd", "edtYd",
-                                "imgDh", "shpT1", "shpT2", "shpT3"};
+                                "imgDh", "shpT1", "shpT2", "shpT3", "imgBs"};
 
 // Font sizes at scale 100.
 struct FontSize {
@@ -85,6 +86,7 @@ PracticePanel::PracticePanel(FormContext& ctx, QWidget* parent)
     imgTx = makeControl<TImage>(this, "imgTx", 15, 235, 400, 300);
     imgTx->setStretch(true);
     m_area = PracticePictureArea{imgTx, &m_ctx.state};
+    m_strokeOrder = new StrokeOrder(*this);
 
     lblJg = makeLabel(this, "lblJg", 430, 340, 338, 87, QStringLiteral("开始计算"), "楷体_GB2312", 64,
                       Qt::AlignCenter);
@@ -300,6 +302,7 @@ void PracticePanel::LayoutPracticePanel() {
     imgFx->setGeometry(2, 2, pan3->width() - 4, pan3->height() - 4);
     scaleFonts();
     applyQuestionPlaces(false);
+    m_strokeOrder->layout();
 }
 
 void PracticePanel::scaleFonts() {
@@ -377,6 +380,7 @@ const ArithmeticSession& PracticePanel::arithmetic() const { return m_arithmetic
 
 void PracticePanel::showScreenPicture(TImage* target, const QString& code) {
     ShowScreenPicture(m_ctx.db.aquTp, m_area, target, code);
+    if (target == imgTx) m_strokeOrder->pictureShown();
 }
 
 void PracticePanel::setVerdict(const QString& text, const QColor& background) {
@@ -453,6 +457,7 @@ void PracticePanel::bitQdClick() {
     ArrangeQuestionLabels();
 
     // 4. The kind's own set-up.
+    m_strokeOrder->sessionStarted(runningKind() == Kind::Pinyin, test, m_conditions->tracing());
     m_counters = {};
     exercise.start(test);
 

@@ -25,6 +25,7 @@ struct ArithmeticSession;
 class EnglishExercise;
 class Exercise;
 class PinyinExercise;
+class StrokeOrder;
 
 // The counters of a test session: answers judged and the sum of their points.
 struct ScoreCounters {
@@ -103,6 +104,8 @@ public:
     ArithmeticExercise& arithmeticExercise() { return *m_arithmetic; }
     PinyinExercise& pinyinExercise() { return *m_pinyin; }
     EnglishExercise& englishExercise() { return *m_english; }
+    // The stroke order button imgBs, F3 and the stroke view over the picture area.
+    StrokeOrder& strokeOrder() { return *m_strokeOrder; }
 
     // Question area.
     QFrame* pan2;
@@ -176,6 +179,7 @@ private:
     std::unique_ptr<EnglishExercise> m_english;
     ScoreCounters m_counters;
     AnswerRecorder* m_recorder = nullptr;
+    StrokeOrder* m_strokeOrder = nullptr;
     // Since the question (or the tone step) waiting for its answer was shown.
     QElapsedTimer m_questionShown;
 };

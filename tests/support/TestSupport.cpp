@@ -120,6 +120,11 @@ void TestFolder::copyDeliveredDb() {
 
 void TestFolder::writeSmallDb() { writeSmallDatabase(db()); }
 
+void TestFolder::copyStrokeFile() {
+    ASSERT_TRUE(QFile::copy(KOVU_STROKE_FILE, file("kovu-strokes.dat")))
+        << "the stroke data file is missing: " << KOVU_STROKE_FILE;
+}
+
 void TestFolder::buildDeliveredDb() {
     QFile::remove(db());
     QProcess p;

@@ -128,6 +128,8 @@ public:
     // Builds the delivered database afresh with the content tool, as a release delivers it (the
     // delivered file of the build may have been opened, and so upgraded, by a run of the program).
     void buildDeliveredDb();
+    // Puts the stroke data file that the build wrote beside the test's program.
+    void copyStrokeFile();
 
 private:
     QTemporaryDir m_dir;
