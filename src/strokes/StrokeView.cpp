@@ -137,6 +137,12 @@ void StrokeView::trace() {
     update();
 }
 
+void StrokeView::holdAnimationAt(int ms) {
+    if (m_mode != Mode::Animating) return;
+    m_timer.stop();
+    showAnimationAt(ms);
+}
+
 void StrokeView::showAnimationAt(int ms) {
     const int total = kStrokeMillis * int(m_character.size());
     if (ms >= total) {

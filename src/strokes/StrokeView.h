@@ -57,8 +57,9 @@ public:
     int missesOnStroke() const { return m_misses; }
     bool hintShowing() const { return m_hint; }
     bool missShowing() const { return !m_missed.isEmpty(); }
-    // The frame of the animation at ms after its start (the timer calls it).
-    void showAnimationAt(int ms);
+    // Holds the animation at its frame ms after its start, until it is started again (a frame
+    // past the end ends it).
+    void holdAnimationAt(int ms);
     // The stroke growing and how far, while the animation runs.
     int animationStroke() const { return m_animStroke; }
     double animationProgress() const { return m_animProgress; }
@@ -85,6 +86,7 @@ protected:
 
 private:
     void tick();
+    void showAnimationAt(int ms);
     void beginDrawing(QPointF at);
     void continueDrawing(QPointF at);
     void endDrawing();

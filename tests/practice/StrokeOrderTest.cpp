@@ -1,6 +1,7 @@
 // The stroke order and tracing of the pinyin practice, driven with the mouse, a finger and keys.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointingDevice>
 
@@ -209,7 +210,7 @@ TEST(StrokeOrder, TheButtonAndF3DrawTheStrokesFrameByFrame) {
     // not begun.
     for (int stroke = 0; stroke < 2; ++stroke) {
         for (double t : {0.2, 0.5, 0.85}) {
-            s.view->showAnimationAt(int((stroke + t) * StrokeView::kStrokeMillis));
+            s.view->holdAnimationAt(int((stroke + t) * StrokeView::kStrokeMillis));
             EXPECT_EQ(s.view->animationStroke(), stroke);
             const QImage shot = s.view->grab().toImage();
             const QList<QPointF>& m = shi[stroke].median;
@@ -226,7 +227,8 @@ TEST(StrokeOrder, TheButtonAndF3DrawTheStrokesFrameByFrame) {
         }
     }
     // The end: the whole character; then F3 starts again from the first stroke.
-    QTRY_COMPARE_WITH_TIMEOUT(s.view->mode(), StrokeView::Mode::Shown, 3000);
+    s.view->holdAnimationAt(2 * StrokeView::kStrokeMillis);
+    EXPECT_EQ(s.view->mode(), StrokeView::Mode::Shown);
     QImage shot = s.view->grab().toImage();
     EXPECT_EQ(s.pixel(shot, pointAlong(shi[0].median, 0.99)), kInk);
     EXPECT_EQ(s.pixel(shot, pointAlong(shi[1].median, 0.99)), kInk);
@@ -235,6 +237,11 @@ TEST(StrokeOrder, TheButtonAndF3DrawTheStrokesFrameByFrame) {
     EXPECT_EQ(s.view->animationStroke(), 0);
     shot = s.view->grab().toImage();
     EXPECT_TRUE(blank(s.pixel(shot, pointAlong(shi[1].median, 0.5))));
+    // Left alone, it runs to its end, about half a second a stroke.
+    QElapsedTimer running;
+    running.start();
+    QTRY_COMPARE_WITH_TIMEOUT(s.view->mode(), StrokeView::Mode::Shown, 3000);
+    EXPECT_GE(running.elapsed(), StrokeView::kStrokeMillis);
 
     // The answer: the verdict picture takes the picture area back.
     s.answer("shi");
