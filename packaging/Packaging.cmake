@@ -48,6 +48,9 @@ install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
               \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kovu/libkovu_chart.so\" COMMAND_ERROR_IS_FATAL ANY)")
 # The delivered database: read-only, copied into each user's data folder at their first start.
 install(FILES ${CMAKE_BINARY_DIR}/kovu.mdb DESTINATION ${CMAKE_INSTALL_DATADIR}/kovu)
+# The stroke data, read in place, with the licence of the data beside it.
+install(FILES ${CMAKE_BINARY_DIR}/kovu-strokes.dat ${CMAKE_BINARY_DIR}/ARPHICPL.TXT
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kovu)
 install(FILES ${KOVU_PACKAGING_DIR}/${KOVU_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KOVU_PACKAGING_DIR}/${KOVU_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(n 16 32 48 64 128 256)

@@ -17,6 +17,7 @@
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
 #include "progress/ProgressChart.h"
+#include "strokes/StrokeData.h"
 
 using namespace kovu;
 using namespace kovu::test;
@@ -147,6 +148,8 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     const QString id = kApplicationId;
     QStringList expected = {"./usr/bin/kovu",
                             "./usr/share/kovu/kovu.mdb",
+                            "./usr/share/kovu/kovu-strokes.dat",
+                            "./usr/share/kovu/ARPHICPL.TXT",
                             "./usr/lib/kovu/libkovu_chart.so",
                             "./usr/share/applications/" + id + ".desktop",
                             "./usr/share/metainfo/" + id + ".metainfo.xml",
@@ -163,6 +166,13 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     const QString root = tmp.file("root");
     run("dpkg-deb", {"-x", deb, root});
     EXPECT_EQ(rowCounts(root + "/usr/share/kovu/kovu.mdb"), rowCounts(KOVU_DELIVERED_DB));
+    // The stroke data as built, found from the installed program's folder, its licence beside it.
+    EXPECT_EQ(fileBytes(root + "/usr/share/kovu/kovu-strokes.dat"), fileBytes(KOVU_STROKE_FILE));
+    strokes::StrokeLibrary installedStrokes(strokes::StrokeLibrary::candidatesFor(root + "/usr/bin/"));
+    ASSERT_NE(installedStrokes.file(), nullptr);
+    EXPECT_EQ(installedStrokes.file()->count(), 6763);
+    EXPECT_TRUE(fileBytes(root + "/usr/share/kovu/ARPHICPL.TXT").startsWith("ARPHIC PUBLIC LICENSE"));
+    EXPECT_TRUE(fileBytes(root + "/usr/share/doc/kovu/copyright").contains("License: Arphic-Public-License"));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
     // The chart module where the installed program looks for it (../lib/kovu), loadable.
     const QString chart = root + "/usr/lib/kovu/libkovu_chart.so";
