@@ -8,6 +8,9 @@ namespace kovu::strokes {
 // The limits a drawn stroke is held to, in units of the 1024-unit box (the shape in units of the
 // normalised stroke), each multiplied by one leniency factor. A sure adult hand stays inside the
 // limits with leniency 1; children's hands, a mouse and a finger on a small picture need more.
+// Neighbouring parallel strokes lie 150 to 250 units apart (目, 三): with the children's leniency
+// the mean distance stays under half the closest spacing, so a stroke drawn on its neighbour's
+// place is refused.
 struct StrokeLimits {
     double leniency = 1.6;
     // The mean distance of the drawing from the median.
