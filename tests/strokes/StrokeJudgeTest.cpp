@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <random>
+#include <tuple>
 
 #include "TestSupport.h"
 #include "strokes/StrokeData.h"
@@ -159,6 +160,15 @@ TEST(StrokeJudge, EveryCharactersMediansAreAcceptedInOrderAndRefusedReversed) {
     ASSERT_EQ(gun.size(), 1);
     EXPECT_FALSE(judgeStroke(yi[0].median, gun[0].median).accepted);
     EXPECT_FALSE(judgeStroke(gun[0].median, yi[0].median).accepted);
+    // A stroke drawn where its parallel neighbour stands is not that neighbour: 三's three lines,
+    // 目's inner ones and its bottom.
+    for (const auto& [c, from, to] : {std::tuple{"三", 0, 2}, {"目", 2, 4}}) {
+        const Character ch = strokesOf(c);
+        for (int i = from; i <= to; ++i)
+            for (int j = from; j <= to; ++j)
+                EXPECT_EQ(judgeStroke(ch[i].median, ch[j].median).accepted, i == j)
+                    << c << " " << i << " at " << j;
+    }
 }
 
 TEST(StrokeJudge, EachMeasureRefusesOnItsOwn) {
