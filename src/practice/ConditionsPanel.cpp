@@ -123,6 +123,7 @@ void ConditionsPanel::chkMhClick() {
 void ConditionsPanel::RestoreTracing() {
     const QSignalBlocker blocker(chkMh);
     chkMh->setChecked(preference(m_ctx.db.con1, kTracingSetting) == QStringLiteral("1"));
+    chkMh->setEnabled(!m_strokesAvailable || m_strokesAvailable());
 }
 
 void ConditionsPanel::chkLtClick() {

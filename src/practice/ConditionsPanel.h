@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <functional>
 
 #include "data/Shared.h"
 #include "platform/Controls.h"
@@ -37,9 +38,11 @@ public:
     void chkCtClick();
     // chkCt as stored, set without storing it again.
     void RestoreMistakesFirst();
-    // chkMh (pinyin only): stored as 描红 when it changes, set from it without storing again.
+    // chkMh (pinyin only): stored as 描红 when it changes, set from it without storing again, and
+    // greyed when there are no strokes to trace.
     void chkMhClick();
     void RestoreTracing();
+    void setStrokesAvailable(std::function<bool()> available) { m_strokesAvailable = std::move(available); }
     void rgpNrClick();
     // The children by number, the current one chosen; run when a conditions screen opens.
     void ListChildren();
@@ -84,6 +87,7 @@ private:
     FormContext& m_ctx;
     QPointer<QAbstractButton> m_butKs;
     MistakeBook* m_mistakes = nullptr;
+    std::function<bool()> m_strokesAvailable;
 };
 
 }  // namespace kovu

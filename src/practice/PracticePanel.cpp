@@ -269,6 +269,7 @@ void PracticePanel::attachConditions(ConditionsPanel* conditions) {
     m_conditions = conditions;
     conditions->setAnswerButton(butKs);
     conditions->panSs->setCountingPictures(countingPictures());
+    conditions->setStrokesAvailable([this] { return m_strokeOrder->library().file() != nullptr; });
     connect(conditions->bitQd, &QPushButton::clicked, this, guarded([this] { bitQdClick(); }));
 }
 

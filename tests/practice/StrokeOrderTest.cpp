@@ -81,13 +81,15 @@ bool blank(QRgb px) { return qRed(px) >= 220 && qGreen(px) >= 180; }
 TEST(StrokeOrder, TracingTenStrokeByStrokeWithMissesAndTheHint) {
     StrokeScreen s;
     PracticePanel* p = s.pan1;
+    // The stroke data is opened when the pinyin conditions first show, not at start-up.
+    EXPECT_FALSE(p->strokeOrder().library().opened());
     s.openPinyin();
+    EXPECT_TRUE(p->strokeOrder().library().opened());
     ConditionsPanel* c = s.panTj;
     ASSERT_TRUE(c->chkMh->isVisible());
     EXPECT_EQ(c->chkMh->text(), "描红");
     EXPECT_FALSE(c->chkMh->isChecked());
-    // Not opened before a character is shown.
-    EXPECT_FALSE(p->strokeOrder().library().opened());
+    EXPECT_TRUE(c->chkMh->isEnabled());
     s.tick(c->chkMh);
     EXPECT_EQ(preference(*openDb(s.folder.db()), kTracingSetting), "1");
     s.review();
@@ -257,18 +259,26 @@ TEST(StrokeOrder, TheButtonAndF3DrawTheStrokesFrameByFrame) {
     EXPECT_TRUE(s.platform.dlg().log.empty());
 
     // The button covers nothing of the question area at the smallest and a filled 1024 screen.
-    for (bool fill : {false, true}) {
+    // The button and the room beside it (a button of its size below it) cover nothing of the
+    // question area, at 800 x 600, on a filled 1024 and on a filled 1440 screen.
+    for (const auto& [screen, fill] :
+         {std::pair{QSize(1024, 768), false}, {QSize(1024, 768), true}, {QSize(1440, 1080), true}}) {
+        s.platform.screen = screen;
         s.click(p->butFh);
         s.openPinyin();
         if (s.panTj->chkPm->isChecked() != fill) s.tick(s.panTj->chkPm);
         s.start({0});
         ASSERT_TRUE(s.imgBs->isVisible());
+        const QRect room = s.imgBs->geometry().translated(0, s.imgBs->height() + s.imgBs->height() / 5);
         for (QWidget* w : p->pan2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             if (w == s.imgBs || w == p->shp0 || !w->isVisible()) continue;
             EXPECT_FALSE(w->geometry().intersects(s.imgBs->geometry()))
-                << w->objectName().toStdString() << (fill ? " filled" : " small");
+                << w->objectName().toStdString() << " at " << screen.width();
+            EXPECT_FALSE(w->geometry().intersects(room))
+                << w->objectName().toStdString() << " at " << screen.width();
         }
         EXPECT_TRUE(p->pan2->rect().contains(s.imgBs->geometry()));
+        EXPECT_TRUE(p->pan2->rect().contains(room));
     }
     // Arithmetic has no stroke button.
     s.click(p->butFh);
@@ -284,8 +294,11 @@ TEST(StrokeOrder, AMissingOrDamagedFileGreysTheButtonAndTheReviewGoesOn) {
     for (StrokeScreen::Data data : {StrokeScreen::Data::Missing, StrokeScreen::Data::Damaged}) {
         StrokeScreen s(data);
         PracticePanel* p = s.pan1;
+        storePreference(*openDb(s.folder.db()), kTracingSetting, "1");
         s.openPinyin();
-        s.tick(s.panTj->chkMh);
+        // 描红 as stored, but greyed: there is nothing to trace.
+        EXPECT_TRUE(s.panTj->chkMh->isChecked());
+        EXPECT_FALSE(s.panTj->chkMh->isEnabled());
         s.review();
         s.start();
         ASSERT_EQ(p->lblSs->text(), "大");
