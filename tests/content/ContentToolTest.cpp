@@ -12,10 +12,12 @@
 #include "Recipe.h"
 #include "Rules.h"
 #include "Source.h"
+#include "Strokes.h"
 #include "TestSupport.h"
 #include "data/Query.h"
 #include "platform/Errors.h"
 #include "platform/ImageCodec.h"
+#include "strokes/StrokeData.h"
 
 using namespace kovu;
 using namespace kovu::content;
@@ -32,7 +34,8 @@ public:
         while (it.hasNext()) {
             const QString f = it.next();
             const QString rel = src.relativeFilePath(f);
-            if (rel.startsWith("tool/")) continue;
+            // The stroke data is no source of the database; a test of it copies the few it needs.
+            if (rel.startsWith("tool/") || rel.startsWith("strokes/")) continue;
             QDir().mkpath(QFileInfo(dir(rel)).path());
             QFile::copy(f, dir(rel));
         }
@@ -310,4 +313,44 @@ TEST(ContentTool, FormPicturesAreDrawnAtTheirSizes) {
     const QSize ch = QImage(out.filePath("imgCh.png")).size(), c1 = QImage(out.filePath("imgC1.png")).size();
     EXPECT_TRUE(ch.width() >= 20 && ch.width() <= 72 && ch.height() >= 20 && ch.height() <= 72);
     EXPECT_TRUE(c1.width() >= 16 && c1.width() <= 30 && c1.height() >= 16 && c1.height() <= 30);
+}
+
+TEST(ContentTool, WritesTheStrokeFileAndRefusesABrokenCharacter) {
+    // Three characters of the copied package and its licence.
+    ContentCopy c;
+    const QString from = QString(KOVU_CONTENT_DIR) + "/strokes/hanzi-writer-data/";
+    QDir().mkpath(c.dir("strokes/hanzi-writer-data"));
+    for (const QString f : {"十.json", "我.json", "一.json", "package.json", "ARPHICPL.TXT"})
+        ASSERT_TRUE(QFile::copy(from + f, c.dir("strokes/hanzi-writer-data/" + f)));
+    QTemporaryDir out;
+    const QString file = out.filePath("kovu-strokes.dat");
+    const ToolRun run = runTool({"strokes", "--content", c.root(), "--out", file});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("3 characters, 10 strokes")) << run.out.toStdString();
+    strokes::StrokeFile f;
+    ASSERT_TRUE(f.open(file));
+    EXPECT_EQ(f.characters(), (QList<char32_t>{U'一', U'十', U'我'}));
+    // The data's y runs upwards from 900: drawn, 十's vertical goes down the screen.
+    const strokes::Character shi = *f.character(U'十');
+    EXPECT_LT(shi[1].median.front().y(), shi[1].median.back().y());
+    EXPECT_EQ(fileBytes(out.filePath("ARPHICPL.TXT")), fileBytes(from + "ARPHICPL.TXT"));
+    const QByteArray built = fileBytes(file);
+
+    // A path command the format does not know, a median point that is not [x, y], a stroke
+    // without its median: each names the file, and the earlier file stays as it was.
+    const QString wo = c.read("strokes/hanzi-writer-data/我.json");
+    for (const auto& [broken, why] :
+         {std::pair{QString(wo).replace("M 350 571 Q", "M 350 571 A"), QString("unknown path command \"A\"")},
+          {QString(wo).replace("\"medians\": [[[", "\"medians\": [[[5, 6, 7], ["), QString("not [x, y]")},
+          {QString(wo).replace("\"medians\": [", "\"medians\": [[[1, 2], [3, 4]], "),
+           QString("7 outlines and 8 medians")},
+          {QString("{\"strokes\": "), QString("not JSON")}}) {
+        c.write("strokes/hanzi-writer-data/我.json", broken);
+        const ToolRun bad = runTool({"strokes", "--content", c.root(), "--out", file});
+        EXPECT_EQ(bad.exitCode, 1);
+        EXPECT_TRUE(bad.err.contains("我.json")) << bad.err.toStdString();
+        EXPECT_TRUE(bad.err.contains(why)) << bad.err.toStdString();
+        EXPECT_EQ(fileBytes(file), built);
+    }
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"ARPHICPL.TXT", "kovu-strokes.dat"}));
 }
