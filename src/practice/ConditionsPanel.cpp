@@ -43,6 +43,9 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     chkSd->setText("练习中标注声调");
     chkPx = makeControl<QCheckBox>(this, "chkPx", 8, 176, 126, 20);
     chkPx->setText("排序");
+    // Where each kind has room: moved by ShowReadAloud.
+    chkLd = makeControl<QCheckBox>(this, "chkLd", 8, 176, 126, 20);
+    chkLd->setText("朗读");
     lbl03 = makeControl<QLabel>(this, "lbl03", 8, 202, 126, 36);
     lbl03->setText("声调标注  错误扣分：");
     lbl03->setWordWrap(true);
@@ -68,6 +71,7 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     // A check box's click handler also runs when the program changes its state.
     connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
     connect(chkCt, &QCheckBox::toggled, this, guarded([this](bool) { chkCtClick(); }));
+    connect(chkLd, &QCheckBox::toggled, this, guarded([this](bool) { chkLdClick(); }));
     connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
     connect(cboXs, &QComboBox::activated, this, guarded([this](int) { cboXsClick(); }));
 }
@@ -101,6 +105,19 @@ void ConditionsPanel::chkCtClick() {
 void ConditionsPanel::RestoreMistakesFirst() {
     const QSignalBlocker blocker(chkCt);
     chkCt->setChecked(preference(m_ctx.db.con1, kMistakesFirstSetting) == QStringLiteral("1"));
+}
+
+void ConditionsPanel::chkLdClick() {
+    storePreference(m_ctx.db.con1, kReadAloudSetting,
+                    chkLd->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ConditionsPanel::ShowReadAloud(int kind) {
+    // Arithmetic below 错题优先, pinyin where 不显示图片 stands for the other two, English below 不显示图片.
+    const int top = kind == 1 ? 176 : kind == 2 ? 128 : 152;
+    chkLd->move(chkLd->x(), top);
+    const QSignalBlocker blocker(chkLd);
+    chkLd->setChecked(preference(m_ctx.db.con1, kReadAloudSetting) == QStringLiteral("1"));
 }
 
 void ConditionsPanel::chkLtClick() {

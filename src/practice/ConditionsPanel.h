@@ -17,6 +17,8 @@ namespace kovu {
 
 // The setting (yepz) that keeps chkCt.
 inline const QString kMistakesFirstSetting = QStringLiteral("错题优先");
+// The setting (yepz) that keeps chkLd, one for the three kinds.
+inline const QString kReadAloudSetting = QStringLiteral("朗读");
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
@@ -37,6 +39,10 @@ public:
     void chkCtClick();
     // chkCt as stored, set without storing it again.
     void RestoreMistakesFirst();
+    void chkLdClick();
+    // chkLd as stored, set without storing it again, and placed in the strip of kind (1 arithmetic,
+    // 2 pinyin, 3 English) below that kind's own check boxes.
+    void ShowReadAloud(int kind);
     void rgpNrClick();
     // The children by number, the current one chosen; run when a conditions screen opens.
     void ListChildren();
@@ -50,6 +56,8 @@ public:
     // An arithmetic test asks the child's fitting mistakes first.
     bool mistakesFirst() const { return chkCt->isChecked(); }
     bool marksTone() const { return chkSd->isChecked(); }
+    // The practice screen says its prompts aloud.
+    bool readsAloud() const { return chkLd->isChecked(); }
     QString toneDeductionText() const { return cboKf->currentText(); }
     QString title() const { return lblNr->text(); }
     // The chosen textbook and lesson of the item selection, as shown and as 0-based positions.
@@ -66,6 +74,7 @@ public:
     QCheckBox* chkCt;
     QCheckBox* chkSd;
     QCheckBox* chkPx;
+    QCheckBox* chkLd;
     QLabel* lbl03;
     QComboBox* cboKf;
     QLabel* lblXs;
