@@ -128,3 +128,98 @@ TEST(SpeechEngine, TheFourTonesOfMaMoveAsTheyShould) {
     const QList<short> last = wavSamples(fileBytes(spoken.dir.filePath("0004.wav")));
     EXPECT_TRUE(std::all_of(last.end() - 22050 * 140 / 1000, last.end(), [](short s) { return s == 0; }));
 }
+
+TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutASoundDevice) {
+    SpokenFolder spoken;
+    ProgressScreen s;
+    const QString zh = "cmn-latn-pinyin ", en = "en-us ";
+    auto settle = [] { QTest::qWait(150); };
+    // Without 朗读 nothing is said, and the speaker is not there.
+    s.openPinyin();
+    s.review();
+    s.start();
+    settle();
+    EXPECT_TRUE(spoken.lines().isEmpty());
+    EXPECT_FALSE(s.pan1->imgLd->isVisible());
+    s.back();
+    // One choice for the three screens, stored at once; each screen shows it whole.
+    QTest::mouseClick(s.panTj->chkLd, Qt::LeftButton, {}, QPoint(8, s.panTj->chkLd->height() / 2));
+    EXPECT_EQ(openDb(s.folder.db())->scalar("SELECT 值 FROM yepz WHERE 名称 = '朗读'").toString(), "1");
+    for (int kind = 1; kind <= 3; ++kind) {
+        if (kind == 1) s.openConditions();
+        if (kind == 2) s.openEnglish();
+        if (kind == 3) s.openPinyin();
+        EXPECT_TRUE(s.panTj->chkLd->isChecked());
+        for (QWidget* other : s.panTj->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (other != s.panTj->chkLd && other->isVisible())
+                EXPECT_FALSE(other->geometry().intersects(s.panTj->chkLd->geometry()))
+                    << other->objectName().toStdString() << " on " << s.panTj->title().toStdString();
+    }
+
+    // A pinyin review says the reading shown; the speaker and F2 say it again.
+    s.start();
+    const QString reading = s.pan1->edtJg->text() + s.pan1->lblYd->text().section(QStringLiteral("："), 1);
+    QTRY_COMPARE(spoken.lines(), QStringList{zh + spokenReading(s.pan1->edtJg->text(), reading.right(1))});
+    ASSERT_TRUE(s.pan1->imgLd->isVisible());
+    EXPECT_FALSE(s.pan1->imgLd->isEnabled());  // no sound device
+    EXPECT_EQ(s.pan1->imgLd->accessibleName(), QStringLiteral("再听一遍"));
+    QTest::keyClick(s.pan1->edtJg, Qt::Key_F2);
+    QTRY_COMPARE(spoken.lines().size(), 2);
+    EXPECT_EQ(spoken.lines().at(1), spoken.lines().at(0));
+    s.back();
+
+    // A pinyin test: nothing when 长 is asked; praise alone while the tone is still to come; after
+    // the tone's verdict, each reading of 长 in turn.
+    s.test();
+    s.start({1});
+    ASSERT_EQ(s.pan1->lblSs->text(), QStringLiteral("长"));
+    settle();
+    EXPECT_EQ(spoken.lines().size(), 2);
+    s.answer("zhang");
+    QTRY_COMPARE(spoken.lines().size(), 3);
+    EXPECT_EQ(spoken.lines().at(2), zh + kSpokenRight);
+    s.tone("2");
+    QTRY_COMPARE(spoken.lines().size(), 6);
+    EXPECT_EQ(spoken.lines().mid(3), (QStringList{zh + kSpokenWrong, zh + "chang2", zh + "zhang3"}));
+    s.back();
+
+    // An English test asks by the meaning; the word comes after the verdict, in the English voice.
+    s.openEnglish();
+    s.test();
+    s.start({0});
+    const QString meaning = s.pan1->lblSs->text();
+    QTRY_COMPARE(spoken.lines().size(), 7);
+    EXPECT_EQ(spoken.lines().at(6), zh + meaning);
+    const QString word =
+        openDb(s.folder.db())->scalar("SELECT 英语 FROM yydc WHERE 汉语 = ?", {meaning}).toString();
+    s.answer("aple");
+    QTRY_COMPARE(spoken.lines().size(), 9);
+    EXPECT_EQ(spoken.lines().mid(7), (QStringList{zh + kSpokenWrong, en + word}));
+    s.back();
+    s.review();
+    s.start();
+    QTRY_COMPARE(spoken.lines().size(), 10);
+    EXPECT_EQ(spoken.lines().at(9), en + s.pan1->lblSs->text());
+    s.back();
+
+    // Arithmetic: the question without its result, then the praise; a multiplication review says
+    // the rhyme of its line.
+    s.openConditions();
+    s.test();
+    s.start();
+    QTRY_COMPARE(spoken.lines().size(), 11);
+    EXPECT_EQ(spoken.lines().at(10),
+              zh + spokenSum(s.pan1->arithmetic().FirstOperand, '+', s.pan1->arithmetic().SecondOperand));
+    s.answer(QString::number(s.result()));
+    QTRY_COMPARE(spoken.lines().size(), 12);
+    EXPECT_EQ(spoken.lines().at(11), zh + kSpokenRight);
+    s.back();
+    s.choose(s.panSs->rgp1, 6);
+    s.review();
+    s.start();
+    QTRY_COMPARE(spoken.lines().size(), 13);
+    EXPECT_EQ(spoken.lines().at(12), zh + s.pan1->lblYd->text().section(QStringLiteral("："), 1));
+    s.back();
+    // Not one box on the way.
+    EXPECT_TRUE(s.platform.dlg().log.empty()) << s.platform.dlg().texts().join(" / ").toStdString();
+}
