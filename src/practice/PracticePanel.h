@@ -72,6 +72,8 @@ public:
     void speak(const QList<Utterance>& utterances);
     // imgLd and F2: the last utterances again.
     void imgLdClick();
+    // The speech once a session asked for it (null before, or when it cannot be loaded).
+    Speech* loadedSpeech() const { return m_speech; }
     // Writes the score record of a judgement worth points, with the answer's row of the answer log
     // in the same transaction, and only then moves the counters on; returns the counters after it.
     // answer gives the question, the item and the typed text. A failed write raises and leaves both
