@@ -136,6 +136,7 @@ void PracticePanel::buildQuestionArea() {
     imgLd = makeControl<TImage>(pan2, "imgLd", 716, 6, 30, 30);
     imgLd->setStretch(true);
     imgLd->setTransparent(true);
+    imgLd->setFadedWhenDisabled(true);
     imgLd->setPicture(decodeFormPicture("imgLd.png"));
     imgLd->setAccessibleName(QStringLiteral("再听一遍"));
     imgLd->setCursor(Qt::PointingHandCursor);

@@ -134,6 +134,16 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     ProgressScreen s;
     const QString zh = "cmn-latn-pinyin ", en = "en-us ";
     auto settle = [] { QTest::qWait(150); };
+    // The speaker covers nothing of the question area (its frame aside).
+    auto speakerCoversNothing = [&s](const char* where) {
+        QWidget* ld = s.pan1->imgLd;
+        ASSERT_TRUE(ld->isVisible()) << where;
+        EXPECT_TRUE(s.pan1->pan2->rect().contains(ld->geometry())) << where;
+        for (QWidget* w : s.pan1->pan2->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w != ld && w != s.pan1->shp0 && w->isVisible())
+                EXPECT_FALSE(w->geometry().intersects(ld->geometry()))
+                    << w->objectName().toStdString() << " " << where;
+    };
     // Without 朗读 nothing is said, and the speaker is not there.
     s.openPinyin();
     s.review();
@@ -160,7 +170,7 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     s.start();
     const QString reading = s.pan1->edtJg->text() + s.pan1->lblYd->text().section(QStringLiteral("："), 1);
     QTRY_COMPARE(spoken.lines(), QStringList{zh + spokenReading(s.pan1->edtJg->text(), reading.right(1))});
-    ASSERT_TRUE(s.pan1->imgLd->isVisible());
+    speakerCoversNothing("pinyin review");
     EXPECT_FALSE(s.pan1->imgLd->isEnabled());  // no sound device
     EXPECT_EQ(s.pan1->imgLd->accessibleName(), QStringLiteral("再听一遍"));
     QTest::keyClick(s.pan1->edtJg, Qt::Key_F2);
@@ -175,6 +185,7 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     ASSERT_EQ(s.pan1->lblSs->text(), QStringLiteral("长"));
     settle();
     EXPECT_EQ(spoken.lines().size(), 2);
+    speakerCoversNothing("pinyin test");
     s.answer("zhang");
     QTRY_COMPARE(spoken.lines().size(), 3);
     EXPECT_EQ(spoken.lines().at(2), zh + kSpokenRight);
@@ -193,6 +204,7 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     const QString word =
         openDb(s.folder.db())->scalar("SELECT 英语 FROM yydc WHERE 汉语 = ?", {meaning}).toString();
     s.answer("aple");
+    speakerCoversNothing("English test");
     QTRY_COMPARE(spoken.lines().size(), 9);
     EXPECT_EQ(spoken.lines().mid(7), (QStringList{zh + kSpokenWrong, en + word}));
     s.back();
@@ -210,6 +222,7 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     QTRY_COMPARE(spoken.lines().size(), 11);
     EXPECT_EQ(spoken.lines().at(10),
               zh + spokenSum(s.pan1->arithmetic().FirstOperand, '+', s.pan1->arithmetic().SecondOperand));
+    speakerCoversNothing("arithmetic test");
     s.answer(QString::number(s.result()));
     QTRY_COMPARE(spoken.lines().size(), 12);
     EXPECT_EQ(spoken.lines().at(11), zh + kSpokenRight);
@@ -219,6 +232,15 @@ TEST(SpokenPrompts, TheScreenSaysNothingThatGivesTheAnswerAwayAndGoesOnWithoutAS
     s.start();
     QTRY_COMPARE(spoken.lines().size(), 13);
     EXPECT_EQ(spoken.lines().at(12), zh + s.pan1->lblYd->text().section(QStringLiteral("："), 1));
+    speakerCoversNothing("multiplication review");
+    s.back();
+    // Filling a large screen.
+    s.platform.screen = QSize(1920, 1080);
+    s.panTj->chkPm->setChecked(true);
+    s.openPinyin();
+    s.test();
+    s.start({0});
+    speakerCoversNothing("pinyin test at 1920");
     s.back();
     // Not one box on the way.
     EXPECT_TRUE(s.platform.dlg().log.empty()) << s.platform.dlg().texts().join(" / ").toStdString();
