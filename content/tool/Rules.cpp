@@ -3,9 +3,9 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
-#include "platform/ImageCodec.h"
 #include "platform/Errors.h"
 #include "platform/Gbk.h"
+#include "platform/ImageCodec.h"
 
 namespace kovu::content {
 
@@ -129,6 +129,7 @@ const std::vector<FormRole>& formRoles() {
         {"imgBt.png", F::Png, 250, 34},  {"imgFm.jpg", F::Jpeg, 628, 390}, {"imgGb.png", F::Png, 34, 34},
         {"imgFx.jpg", F::Jpeg, 337, 99}, {"imgYd.png", F::Png, 309, 95},   {"imgCh.png", F::Png, 0, 0},
         {"imgC1.png", F::Png, 0, 0},     {"Image2.png", F::Png, 16, 16},   {"kovu.png", F::Png, 0, 0},
+        {"imgLd.png", F::Png, 64, 64},
     };
     return roles;
 }

@@ -135,6 +135,13 @@ int main(int argc, char** argv) {
     QTest::keyClick(pan1->butKs, Qt::Key_Return);
     ok &= save(&form, out + "/pinyin-review-1024.png");
     QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+    // The same with 朗读: the speaker in the question's corner (faded on a machine without sound).
+    panTj->chkLd->setChecked(true);
+    start(panTj);
+    QTest::keyClick(pan1->butKs, Qt::Key_Return);
+    ok &= save(&form, out + "/pinyin-speaker-1024.png");
+    QTest::mouseClick(pan1->butFh, Qt::LeftButton);
+    panTj->chkLd->setChecked(false);
     QTest::mouseClick(panTj->chkPm, Qt::LeftButton);
     QTest::mouseClick(form.imgPy, Qt::LeftButton);
 

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 
-#include "platform/ImageCodec.h"
 #include "data/PictureStore.h"
 #include "data/Settings.h"
 #include "data/Upgrade.h"
@@ -15,6 +14,7 @@
 #include "pictures/PicturePage.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Errors.h"
+#include "platform/ImageCodec.h"
 #include "practice/ArithmeticChoices.h"
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemSelection.h"
@@ -22,6 +22,7 @@
 #include "progress/AnswerLog.h"
 #include "progress/MistakeBook.h"
 #include "progress/ProgressPage.h"
+#include "speech/Speech.h"
 #include "tools/Compaction.h"
 #include "tools/HelpPanel.h"
 #include "tools/StartShortcuts.h"
@@ -179,6 +180,8 @@ void TfrmKovu::buildPracticePanels() {
     practice->attachConditions(conditions);
     m_answerLog = std::make_unique<AnswerLog>(m_db.con1, [this] { return m_platform.now(); });
     practice->setAnswerRecorder(m_answerLog.get());
+    // The speech module is loaded the first time a session says something aloud.
+    practice->setSpeechSource([this] { return createSpeech(this); });
     m_mistakeBook = std::make_unique<CurrentChildMistakes>(m_db.con1);
     conditions->setMistakeBook(m_mistakeBook.get());
     // The design places of the practice screen, which its layout scales from.
@@ -415,7 +418,7 @@ void TfrmKovu::SwitchPanel() {
         panTj->lblNr->setText(QString::fromUtf8(titles[p - 1]));
         panTj->chkSd->setVisible(p == 2);
         panTj->chkCt->setVisible(p == 1);
-        panTj->chkMh->setVisible(p == 2);
+        panTj->ShowTracing(p == 2);
         panTj->chkLt->setText(QStringLiteral("不显示") +
                               (p == 1 ? QStringLiteral("例图") : QStringLiteral("图片")));
         panTj->chkLt->setVisible(p == 1 || p == 3);
@@ -423,7 +426,10 @@ void TfrmKovu::SwitchPanel() {
         panTj->lbl03->setVisible(p == 2);
         panTj->cboKf->setVisible(p == 2);
         // Without a database there are no children to list.
-        if (m_db.con1.isOpen() || m_startedUp) panTj->ListChildren();
+        if (m_db.con1.isOpen() || m_startedUp) {
+            panTj->ListChildren();
+            panTj->ShowReadAloud(p);
+        }
         static const Qt::GlobalColor text[] = {Qt::magenta, Qt::black, Qt::blue};
         static const Qt::GlobalColor fill[] = {Qt::green, Qt::cyan, Qt::yellow};
         setTextColor(panTj->lblNr, text[p - 1]);

@@ -167,6 +167,7 @@ void TImage::paintEvent(QPaintEvent*) {
     if (m_image.isNull()) return;
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    if (m_fadeDisabled && !isEnabled()) p.setOpacity(0.3);
     if (m_stretch)
         p.drawImage(rect(), m_image);
     else

@@ -47,6 +47,12 @@ public:
         m_transparent = on;
         update();
     }
+    // A picture button drawn faded while it is disabled (others, such as a preview that is only
+    // kept from taking clicks, look the same either way).
+    void setFadedWhenDisabled(bool on) {
+        m_fadeDisabled = on;
+        update();
+    }
     // Whether something listens to its clicks: then it is a button.
     bool isClickable() const;
     // Loads a picture file (BMP or JPEG by its name); raises an error when it cannot.
@@ -69,6 +75,7 @@ private:
     bool m_stretch = false;
     bool m_transparent = false;
     bool m_pressed = false;
+    bool m_fadeDisabled = false;
 };
 
 class TBevel : public QFrame {

@@ -11,6 +11,7 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/PracticePanel.h"
 #include "progress/MistakeBook.h"
+#include "speech/SpeechRules.h"
 
 namespace kovu {
 
@@ -128,6 +129,8 @@ void ArithmeticExercise::NewTestQuestion() {
     PracticePanel& f = m_frame;
     const int s = f.context().state.LayoutScale;
     drawQuestion(true);
+    f.speak({{SpeechVoice::Chinese,
+              spokenSum(m_arith.FirstOperand, operatorSign(m_arith.TypeCode).at(0), m_arith.SecondOperand)}});
     if (m_arith.TypeCode == QStringLiteral("112")) {
         f.imgCh->setGeometry(testCrossOverQuestion(f.lblSs->pos(), s));
         f.imgC1->setGeometry(crossOverColumn(f.lbl2->pos(), s));
@@ -179,6 +182,8 @@ void ArithmeticExercise::NextReviewQuestion() {
     drawQuestion(false);
     const Operands o{m_arith.FirstOperand, m_arith.SecondOperand};
     const int result = resultOf(m_arith.TypeCode, o);
+    f.speak({{SpeechVoice::Chinese,
+              spokenSumWithResult(o.a, operatorSign(m_arith.TypeCode).at(0), o.b, result)}});
     f.edtJg->setText(QString::number(result));
     // Writing the same answer as before changes nothing in the box, so the button is enabled here too.
     f.butKs->setEnabled(true);
@@ -206,6 +211,7 @@ void ArithmeticExercise::ShowMnemonic(int k) {
     f.imgCh->show();
     f.imgCh->raise();
     f.lblYd->setText(QStringLiteral("口诀：") + mnemonicRhyme(k));
+    f.speak({{SpeechVoice::Chinese, mnemonicRhyme(k)}});
 }
 
 void ArithmeticExercise::CheckArithmeticAnswer() {
@@ -284,6 +290,7 @@ void ArithmeticExercise::CheckArithmeticAnswer() {
     }
     f.imgDh->raise();
     f.lblT0->setText(captions::kNextHint);
+    f.speak({{SpeechVoice::Chinese, right ? kSpokenRight : kSpokenWrong}});
 }
 
 }  // namespace kovu

@@ -44,10 +44,13 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     chkSd->setText("练习中标注声调");
     chkPx = makeControl<QCheckBox>(this, "chkPx", 8, 176, 126, 20);
     chkPx->setText("排序");
-    // Pinyin only, where chkLt (arithmetic and English) would stand.
-    chkMh = makeControl<QCheckBox>(this, "chkMh", 8, 128, 126, 20);
+    // Pinyin only, beside 排序 (ShowTracing).
+    chkMh = makeControl<QCheckBox>(this, "chkMh", 70, 176, 64, 20);
     chkMh->setText("描红");
     chkMh->hide();
+    // Where each kind has room: moved by ShowReadAloud.
+    chkLd = makeControl<QCheckBox>(this, "chkLd", 8, 176, 126, 20);
+    chkLd->setText("朗读");
     lbl03 = makeControl<QLabel>(this, "lbl03", 8, 202, 126, 36);
     lbl03->setText("声调标注  错误扣分：");
     lbl03->setWordWrap(true);
@@ -74,6 +77,7 @@ ConditionsPanel::ConditionsPanel(FormContext& ctx, QWidget* parent) : QFrame(par
     connect(chkLt, &QCheckBox::toggled, this, guarded([this](bool) { chkLtClick(); }));
     connect(chkCt, &QCheckBox::toggled, this, guarded([this](bool) { chkCtClick(); }));
     connect(chkMh, &QCheckBox::toggled, this, guarded([this](bool) { chkMhClick(); }));
+    connect(chkLd, &QCheckBox::toggled, this, guarded([this](bool) { chkLdClick(); }));
     connect(rgpNr, &TRadioGroup::clicked, this, guarded([this] { rgpNrClick(); }));
     connect(cboXs, &QComboBox::activated, this, guarded([this](int) { cboXsClick(); }));
 }
@@ -120,10 +124,29 @@ void ConditionsPanel::chkMhClick() {
     }
 }
 
+void ConditionsPanel::ShowTracing(bool pinyin) {
+    chkMh->setVisible(pinyin);
+    // Both captions are short: 排序 leaves its row's right half to 描红.
+    chkPx->resize(pinyin ? chkMh->x() - chkPx->x() - 2 : 126, chkPx->height());
+}
+
 void ConditionsPanel::RestoreTracing() {
     const QSignalBlocker blocker(chkMh);
     chkMh->setChecked(preference(m_ctx.db.con1, kTracingSetting) == QStringLiteral("1"));
     chkMh->setEnabled(!m_strokesAvailable || m_strokesAvailable());
+}
+
+void ConditionsPanel::chkLdClick() {
+    storePreference(m_ctx.db.con1, kReadAloudSetting,
+                    chkLd->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void ConditionsPanel::ShowReadAloud(int kind) {
+    // Arithmetic below 错题优先, pinyin where 不显示图片 stands for the other two, English below 不显示图片.
+    const int top = kind == 1 ? 176 : kind == 2 ? 128 : 152;
+    chkLd->move(chkLd->x(), top);
+    const QSignalBlocker blocker(chkLd);
+    chkLd->setChecked(preference(m_ctx.db.con1, kReadAloudSetting) == QStringLiteral("1"));
 }
 
 void ConditionsPanel::chkLtClick() {

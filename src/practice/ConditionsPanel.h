@@ -18,6 +18,8 @@ namespace kovu {
 
 // The setting (yepz) that keeps chkCt.
 inline const QString kMistakesFirstSetting = QStringLiteral("错题优先");
+// The setting (yepz) that keeps chkLd, one for the three kinds.
+inline const QString kReadAloudSetting = QStringLiteral("朗读");
 
 // panTj: the conditions panel shared by arithmetic, pinyin and English. Its left strip holds the
 // title, the review/test choice, the check boxes and the start button; panSs (arithmetic) and
@@ -42,7 +44,13 @@ public:
     // greyed when there are no strokes to trace.
     void chkMhClick();
     void RestoreTracing();
+    // chkMh shown on the pinyin conditions only, in the row of chkPx.
+    void ShowTracing(bool pinyin);
     void setStrokesAvailable(std::function<bool()> available) { m_strokesAvailable = std::move(available); }
+    void chkLdClick();
+    // chkLd as stored, set without storing it again, and placed in the strip of kind (1 arithmetic,
+    // 2 pinyin, 3 English) below that kind's own check boxes.
+    void ShowReadAloud(int kind);
     void rgpNrClick();
     // The children by number, the current one chosen; run when a conditions screen opens.
     void ListChildren();
@@ -58,6 +66,8 @@ public:
     bool marksTone() const { return chkSd->isChecked(); }
     // A pinyin review shows each character to trace.
     bool tracing() const { return chkMh->isChecked(); }
+    // The practice screen says its prompts aloud.
+    bool readsAloud() const { return chkLd->isChecked(); }
     QString toneDeductionText() const { return cboKf->currentText(); }
     QString title() const { return lblNr->text(); }
     // The chosen textbook and lesson of the item selection, as shown and as 0-based positions.
@@ -75,6 +85,7 @@ public:
     QCheckBox* chkSd;
     QCheckBox* chkPx;
     QCheckBox* chkMh;
+    QCheckBox* chkLd;
     QLabel* lbl03;
     QComboBox* cboKf;
     QLabel* lblXs;

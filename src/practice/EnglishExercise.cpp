@@ -32,6 +32,7 @@ void EnglishExercise::showReviewRow() {
     m_frame.edtJg->setText(q.text(3));
     m_frame.fitQuestionText();
     showWordPicture();
+    m_frame.speak({{SpeechVoice::English, q.text(1)}});
 }
 
 void EnglishExercise::showQuestionRow() {
@@ -39,6 +40,8 @@ void EnglishExercise::showQuestionRow() {
     m_frame.edtJg->clear();
     m_frame.fitQuestionText();
     showWordPicture();
+    // The meaning is asked; the word is said only after the verdict.
+    m_frame.speak({{SpeechVoice::Chinese, rows().text("汉语")}});
 }
 
 bool EnglishExercise::isRightAnswer(const QString& typed) {
@@ -51,6 +54,12 @@ bool EnglishExercise::isRightAnswer(const QString& typed) {
 
 QStringList EnglishExercise::rightAnswers() {
     return lookUp("SELECT * FROM yydc WHERE 汉语 = ?", {m_frame.lblSs->text()}, 1);
+}
+
+QList<Utterance> EnglishExercise::spokenAnswers() {
+    QList<Utterance> out;
+    for (const QString& w : rightAnswers()) out << Utterance{SpeechVoice::English, w};
+    return out;
 }
 
 }  // namespace kovu

@@ -30,6 +30,7 @@ protected:
     void showQuestionRow() override;
     bool isRightAnswer(const QString& typed) override;
     QStringList rightAnswers() override;
+    QList<Utterance> spokenAnswers() override;
 
 private:
     // The word's own picture, or the screen picture "yy" when it has none or pictures are off.

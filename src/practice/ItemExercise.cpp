@@ -8,6 +8,7 @@
 #include "practice/ConditionsPanel.h"
 #include "practice/ItemRules.h"
 #include "practice/PracticePanel.h"
+#include "speech/SpeechRules.h"
 
 namespace kovu {
 
@@ -132,6 +133,10 @@ void ItemExercise::CheckAnswer() {
     }
     f.imgDh->raise();
     f.lblT0->setText(toneStep ? captions::kToneHint : captions::kNextHint);
+    // The right answer is said once nothing is left to answer: after the tone step when one follows.
+    QList<Utterance> said = {{SpeechVoice::Chinese, right ? kSpokenRight : kSpokenWrong}};
+    if (!toneStep) said << spokenAnswers();
+    f.speak(said);
 }
 
 }  // namespace kovu

@@ -6,6 +6,7 @@
 #include <QVariantList>
 
 #include "practice/Exercise.h"
+#include "speech/Speech.h"
 
 namespace kovu {
 
@@ -54,6 +55,8 @@ protected:
     // The question as lblSs shows it and the answers a typed text is right for.
     virtual bool isRightAnswer(const QString& typed) = 0;
     virtual QStringList rightAnswers() = 0;
+    // The right answer(s) as they are said after a verdict: the readings, the words.
+    virtual QList<Utterance> spokenAnswers() = 0;
     // After a right answer (the tone step of pinyin); returns whether the question goes on.
     virtual bool afterRightAnswer() { return false; }
     // What the next question shows beside the question itself.

@@ -9,6 +9,7 @@
 #include "practice/PracticePanel.h"
 #include "practice/StrokeOrder.h"
 #include "progress/AnswerLog.h"
+#include "speech/SpeechRules.h"
 
 namespace kovu {
 
@@ -55,6 +56,7 @@ void PinyinExercise::showReviewRow() {
     showCharacter(q.text(1));
     m_frame.edtJg->setText(q.text(2));
     m_frame.lblYd->setText(QStringLiteral(" 声调：") + q.text(3));
+    m_frame.speak({{SpeechVoice::Chinese, spokenReading(q.text(2), q.text(3))}});
 }
 
 void PinyinExercise::showQuestionRow() {
@@ -72,6 +74,20 @@ QStringList PinyinExercise::tonesOf(const QString& character, const QString& pin
 
 QStringList PinyinExercise::rightAnswers() {
     return lookUp("SELECT * FROM yepy WHERE 文字 = ?", {m_frame.lblSs->text()}, 2);
+}
+
+QList<Utterance> PinyinExercise::spokenAnswers() {
+    // Each reading of the character in turn, as its rows have them.
+    Query& q = m_frame.context().db.aquCx;
+    q.setSql("SELECT * FROM yepy WHERE 文字 = ?", {m_frame.lblSs->text()});
+    q.open();
+    QList<Utterance> out;
+    for (; !q.eof(); q.next()) {
+        const Utterance u{SpeechVoice::Chinese, spokenReading(q.text(2), q.text(3))};
+        if (!out.contains(u)) out << u;
+    }
+    q.close();
+    return out;
 }
 
 bool PinyinExercise::afterRightAnswer() {
@@ -122,6 +138,8 @@ void PinyinExercise::CheckToneAnswer() {
         f.showScreenPicture(f.imgTx, "cw");
     }
     f.lblT0->setText(captions::kNextHint);
+    QList<Utterance> said = {{SpeechVoice::Chinese, right ? kSpokenRight : kSpokenWrong}};
+    f.speak(said << spokenAnswers());
 }
 
 }  // namespace kovu

@@ -35,6 +35,7 @@ protected:
     void showQuestionRow() override;
     bool isRightAnswer(const QString& typed) override;
     QStringList rightAnswers() override;
+    QList<Utterance> spokenAnswers() override;
     bool afterRightAnswer() override;
     void prepareNextQuestion() override;
 

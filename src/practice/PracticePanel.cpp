@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QShortcut>
 
 #include "data/Connection.h"
 #include "data/QueryModel.h"
@@ -56,7 +57,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, int l, int t, int w, 
 const char* const kLaidOut[] = {"pan2",  "shp0",  "pan3",  "shpCj", "shpC1", "shpBc", "butKs",
                                 "butTc", "butFh", "butCj", "lblJg", "lblT0", "lblCj", "lblCb",
                                 "lblBc", "lblBb", "lblTh", "lbl5",  "imgTx", "imgYd", "edtYd",
-                                "imgDh", "shpT1", "shpT2", "shpT3", "imgBs"};
+                                "imgDh", "shpT1", "shpT2", "shpT3", "imgLd", "imgBs"};
 
 // Font sizes at scale 100.
 struct FontSize {
@@ -133,6 +134,19 @@ void PracticePanel::buildQuestionArea() {
     imgDh = makeControl<TImage>(pan2, "imgDh", 655, 118, 90, 75);
     imgDh->setStretch(true);
     imgDh->hide();
+    // The speaker in the top right corner, where no question text reaches.
+    imgLd = makeControl<TImage>(pan2, "imgLd", 716, 6, 30, 30);
+    imgLd->setStretch(true);
+    imgLd->setTransparent(true);
+    imgLd->setFadedWhenDisabled(true);
+    imgLd->setPicture(decodeFormPicture("imgLd.png"));
+    imgLd->setAccessibleName(QStringLiteral("再听一遍"));
+    imgLd->setCursor(Qt::PointingHandCursor);
+    imgLd->hide();
+    connect(imgLd, &TImage::clicked, this, guarded([this] { imgLdClick(); }));
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    again->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(again, &QShortcut::activated, this, guarded([this] { imgLdClick(); }));
 
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignTop;
     lbl1 = makeLabel(pan2, "lbl1", 184, 96, 39, 33, QString(), "宋体", 24, right);
@@ -457,6 +471,12 @@ void PracticePanel::bitQdClick() {
     raise();
     ArrangeQuestionLabels();
 
+    // The speaker, when the prompts are said; the speech is ready before the first prompt.
+    imgLd->setVisible(m_conditions->readsAloud());
+    if (m_conditions->readsAloud()) speech();
+    showSpeakerState();
+    imgLd->raise();
+
     // 4. The kind's own set-up.
     m_strokeOrder->sessionStarted(runningKind() == Kind::Pinyin, test, m_conditions->tracing());
     m_counters = {};
@@ -516,6 +536,27 @@ void PracticePanel::butKsClick() {
 }
 
 void PracticePanel::edtJgChange() { butKs->setEnabled(true); }
+
+Speech* PracticePanel::speech() {
+    if (!m_speechAsked) {
+        m_speechAsked = true;
+        m_speech = m_speechSource ? m_speechSource() : nullptr;
+        if (m_speech) m_speech->setAudibleChanged([this](bool) { showSpeakerState(); });
+    }
+    return m_speech;
+}
+
+void PracticePanel::showSpeakerState() { imgLd->setEnabled(m_speech && m_speech->audible()); }
+
+void PracticePanel::speak(const QList<Utterance>& utterances) {
+    if (!m_conditions || !m_conditions->readsAloud() || utterances.isEmpty()) return;
+    if (Speech* s = speech()) s->say(utterances);
+}
+
+void PracticePanel::imgLdClick() {
+    if (!m_conditions || !m_conditions->readsAloud()) return;
+    if (Speech* s = speech()) s->sayAgain();
+}
 
 ScoreCounters PracticePanel::RecordScore(const QString& letter, const QString& questionText, int points,
                                          JudgedAnswer answer, bool countsAsAnswer) {

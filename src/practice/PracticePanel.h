@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPushButton>
 #include <QTableView>
+#include <functional>
 #include <memory>
 
 #include "data/PictureStore.h"
@@ -14,6 +15,7 @@
 #include "platform/Controls.h"
 #include "practice/Arithmetic.h"
 #include "progress/AnswerRecorder.h"
+#include "speech/Speech.h"
 
 namespace kovu {
 
@@ -64,6 +66,15 @@ public:
     void edtJgChange();
     // Where the judged answers of a test are kept besides the score records (none: only those).
     void setAnswerRecorder(AnswerRecorder* recorder) { m_recorder = recorder; }
+    // Where the prompts are said: the source is asked once, the first time 朗读 wants speech
+    // (none, or a null answer: silent).
+    void setSpeechSource(std::function<Speech*()> source) { m_speechSource = std::move(source); }
+    // Says utterances when 朗读 is chosen; the exercises call it at the moments they name.
+    void speak(const QList<Utterance>& utterances);
+    // imgLd and F2: the last utterances again.
+    void imgLdClick();
+    // The speech once a session asked for it (null before, or when it cannot be loaded).
+    Speech* loadedSpeech() const { return m_speech; }
     // Writes the score record of a judgement worth points, with the answer's row of the answer log
     // in the same transaction, and only then moves the counters on; returns the counters after it.
     // answer gives the question, the item and the typed text. A failed write raises and leaves both
@@ -114,6 +125,7 @@ public:
     QLineEdit* edtJg;
     QLabel* lblYd;
     TImage* imgDh;
+    TImage* imgLd;  // the speaker: says the last prompt again
     QLabel* lbl1;
     QLabel* lbl2;
     QLabel* lbl3;
@@ -180,6 +192,12 @@ private:
     ScoreCounters m_counters;
     AnswerRecorder* m_recorder = nullptr;
     StrokeOrder* m_strokeOrder = nullptr;
+    // The speech, asked for on first use; imgLd greyed while there is no sound device.
+    Speech* speech();
+    void showSpeakerState();
+    std::function<Speech*()> m_speechSource;
+    Speech* m_speech = nullptr;
+    bool m_speechAsked = false;
     // Since the question (or the tone step) waiting for its answer was shown.
     QElapsedTimer m_questionShown;
 };

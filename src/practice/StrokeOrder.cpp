@@ -9,6 +9,7 @@
 #include "platform/ErrorHandler.h"
 #include "practice/Captions.h"
 #include "practice/PracticePanel.h"
+#include "speech/SpeechRules.h"
 #include "strokes/StrokeView.h"
 
 namespace kovu {
@@ -52,8 +53,8 @@ StrokeOrder::StrokeOrder(PracticePanel& frame)
     : QObject(&frame),
       m_frame(frame),
       m_library(strokes::StrokeLibrary::candidatesFor(frame.context().state.ProgramFolder)) {
-    // Top right of the question area; a button of the same size may stand to its left.
-    imgBs = makeControl<TImage>(frame.pan2, "imgBs", 700, 8, 44, 44);
+    // Under the speaker imgLd in the top right corner, where no question text reaches.
+    imgBs = makeControl<TImage>(frame.pan2, "imgBs", 716, 40, 30, 30);
     imgBs->setStretch(true);
     imgBs->setAccessibleName(QStringLiteral("笔顺"));
     imgBs->setToolTip(QStringLiteral("笔顺 (F3)"));
@@ -129,6 +130,7 @@ void StrokeOrder::imgBsClick() {
 
 void StrokeOrder::strokeTraced() {
     m_frame.setVerdict(kTracedCaption, captions::kRightColour);
+    m_frame.speak({{SpeechVoice::Chinese, kSpokenRight}});
     m_frame.lblT0->setText(captions::kNextHint);
     m_frame.butKs->setEnabled(true);
     m_frame.butKs->setFocus();

@@ -18,6 +18,7 @@
 #include "pictures/PicturePage.h"
 #include "progress/ProgressChart.h"
 #include "strokes/StrokeData.h"
+#include "speech/Speech.h"
 
 using namespace kovu;
 using namespace kovu::test;
@@ -144,13 +145,15 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     const QString depends = run("dpkg-deb", {"-f", deb, "Depends"});
     EXPECT_TRUE(depends.contains("libqt6widgets6")) << depends.toStdString();
     EXPECT_TRUE(depends.contains("libc6")) << depends.toStdString();
-    EXPECT_TRUE(depends.contains("libqt6charts6")) << depends.toStdString();
+    for (const char* lib : {"libqt6charts6", "libqt6multimedia6", "libespeak-ng1"})
+        EXPECT_TRUE(depends.contains(lib)) << depends.toStdString();
     const QString id = kApplicationId;
     QStringList expected = {"./usr/bin/kovu",
                             "./usr/share/kovu/kovu.mdb",
                             "./usr/share/kovu/kovu-strokes.dat",
                             "./usr/share/kovu/ARPHICPL.TXT",
                             "./usr/lib/kovu/libkovu_chart.so",
+                            "./usr/lib/kovu/libkovu_speech.so",
                             "./usr/share/applications/" + id + ".desktop",
                             "./usr/share/metainfo/" + id + ".metainfo.xml",
                             "./usr/share/man/man1/kovu.1.gz",
@@ -174,10 +177,13 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     EXPECT_TRUE(fileBytes(root + "/usr/share/kovu/ARPHICPL.TXT").startsWith("ARPHIC PUBLIC LICENSE"));
     EXPECT_TRUE(fileBytes(root + "/usr/share/doc/kovu/copyright").contains("License: Arphic-Public-License"));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
-    // The chart module where the installed program looks for it (../lib/kovu), loadable.
-    const QString chart = root + "/usr/lib/kovu/libkovu_chart.so";
-    EXPECT_FALSE(run("readelf", {"-S", chart}).contains(".symtab")) << "not stripped";
-    EXPECT_NE(QLibrary(chart).resolve(kCreateProgressChartSymbol), nullptr);
+    // The chart and speech modules where the installed program looks for them (../lib/kovu), loadable.
+    for (const auto& [module, entry] : {std::pair{"libkovu_chart.so", kCreateProgressChartSymbol},
+                                        std::pair{"libkovu_speech.so", kCreateSpeechSymbol}}) {
+        const QString file = root + "/usr/lib/kovu/" + module;
+        EXPECT_FALSE(run("readelf", {"-S", file}).contains(".symtab")) << module << " not stripped";
+        EXPECT_NE(QLibrary(file).resolve(entry), nullptr) << module;
+    }
     // Each icon drawn at its own size, not an empty square.
     for (int n : {16, 32, 48, 64, 128, 256}) {
         const QImage icon(
