@@ -32,4 +32,4 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_picture_shots" "$build/kovu.
 # The children's page with a chart and mistakes, and the child's box on a conditions screen.
 xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_progress_shots" "$build/kovu.mdb" "$out"
 # The stroke order half drawn, and tracing with two strokes done and a hint showing.
-xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_stroke_shots" "$build/kovu.mdb" "$out" "$build/kovu-strokes.dat"
+xvfb-run -a -s "-screen 0 1024x768x24" "$build/kovu_stroke_shots" "$build/kovu.mdb" "$out"

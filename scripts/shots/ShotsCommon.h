@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,7 +59,8 @@ inline bool save(QWidget* w, const QString& file) {
 }
 
 // Checks the arguments <kovu.mdb> <output folder>, copies the database into dir and applies the
-// settings statement to the copy. Returns the output folder, empty on failure.
+// settings statement to the copy; the stroke data file beside the database goes beside the copy.
+// Returns the output folder, empty on failure.
 inline QString prepare(int argc, char** argv, const char* tool, QTemporaryDir& dir, const char* settingsSql) {
     QApplication::setApplicationName(kApplicationTitle);
     installChineseFonts();
@@ -71,6 +73,8 @@ inline QString prepare(int argc, char** argv, const char* tool, QTemporaryDir& d
     QDir().mkpath(out);
     if (!QFile::copy(QString::fromLocal8Bit(argv[1]), dir.filePath("kovu.mdb"))) return {};
     QFile(dir.filePath("kovu.mdb")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("kovu-strokes.dat"),
+                dir.filePath("kovu-strokes.dat"));
     Connection c;
     c.open(dir.filePath("kovu.mdb"), kDatabasePassword);
     c.exec(QString::fromUtf8(settingsSql));

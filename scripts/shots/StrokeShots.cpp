@@ -1,6 +1,6 @@
 // Pictures of the stroke order for the README: the real form on a copy of the delivered database
 // with the stroke data file beside it, the strokes drawn by the button and traced with the mouse.
-//   kovu_stroke_shots <kovu.mdb> <output folder> <kovu-strokes.dat>
+//   kovu_stroke_shots <kovu.mdb> <output folder>   (kovu-strokes.dat beside kovu.mdb)
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
         shots::prepare(argc, argv, "kovu_stroke_shots", dir,
                        "UPDATE yesz SET 标注声调 = 0, 自动适应屏幕 = 0, 课本号 = 1, 课题号 = 1");
     if (out.isEmpty()) return 1;
-    if (argc < 4 || !QFile::copy(QString::fromLocal8Bit(argv[3]), dir.filePath("kovu-strokes.dat"))) {
-        std::fprintf(stderr, "usage: kovu_stroke_shots <kovu.mdb> <output folder> <kovu-strokes.dat>\n");
+    if (!QFile::exists(dir.filePath("kovu-strokes.dat"))) {
+        std::fprintf(stderr, "kovu_stroke_shots: no kovu-strokes.dat beside the database\n");
         return 1;
     }
     ShotPlatform platform;
@@ -88,8 +88,10 @@ int main(int argc, char** argv) {
     ok &= shots::save(&form, out + "/strokes-order-800.png");
     QTest::mouseClick(pan1->butFh, Qt::LeftButton);
 
-    // A review with 描红: two strokes traced, three misses on the third and its hint showing.
+    // A review with 描红 and 朗读 (the speaker above the stroke button): two strokes traced, three
+    // misses on the third and its hint showing.
     QTest::mouseClick(form.imgPy, Qt::LeftButton);
+    panTj->chkLd->setChecked(true);
     if (!panTj->chkMh->isChecked())
         QTest::mouseClick(panTj->chkMh, Qt::LeftButton, {}, QPoint(8, panTj->chkMh->height() / 2));
     choose(panTj->rgpNr, 0);

@@ -4,11 +4,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPointingDevice>
+#include <QTemporaryDir>
 
 #include "LessonRows.h"
 #include "PracticeFixture.h"
 #include "data/Preferences.h"
 #include "practice/StrokeOrder.h"
+#include "speech/Speech.h"
 #include "strokes/StrokeJudge.h"
 #include "strokes/StrokeView.h"
 
@@ -79,6 +81,18 @@ bool blank(QRgb px) { return qRed(px) >= 220 && qGreen(px) >= 180; }
 }  // namespace
 
 TEST(StrokeOrder, TracingTenStrokeByStrokeWithMissesAndTheHint) {
+    // What is said goes to a folder of the test's own, and no sound server is reached.
+    QTemporaryDir spoken;
+    qputenv(kSpeechDirVariable, QFile::encodeName(spoken.path()));
+    qputenv("PULSE_SERVER", "unix:/nonexistent/kovu-test-no-sound");
+    struct Unset {
+        ~Unset() { qunsetenv(kSpeechDirVariable); }
+    } unset;
+    const auto said = [&spoken] {
+        QFile f(spoken.filePath("utterances.txt"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts)
+                                           : QStringList();
+    };
     StrokeScreen s;
     PracticePanel* p = s.pan1;
     // The stroke data is opened when the pinyin conditions first show, not at start-up.
@@ -100,6 +114,7 @@ TEST(StrokeOrder, TracingTenStrokeByStrokeWithMissesAndTheHint) {
     EXPECT_GE(c->chkPx->width(), c->chkPx->sizeHint().width());
     s.tick(c->chkMh);
     EXPECT_EQ(preference(*openDb(s.folder.db()), kTracingSetting), "1");
+    s.tick(c->chkLd);
     s.review();
     s.start();
 
@@ -155,6 +170,9 @@ TEST(StrokeOrder, TracingTenStrokeByStrokeWithMissesAndTheHint) {
     EXPECT_EQ(s.view->strokesTraced(), 2);
     EXPECT_EQ(s.view->mode(), StrokeView::Mode::Traced);
     EXPECT_EQ(p->lblJg->text(), "真棒");
+    // Said aloud after the reading of 十.
+    QTRY_VERIFY_WITH_TIMEOUT(!said().isEmpty() && said().last().endsWith("\t真棒"), 10000);
+    EXPECT_TRUE(said().at(said().size() - 2).endsWith("\tshi2")) << said().join('|').toStdString();
     EXPECT_EQ(p->lblT0->text(), "请按回车或确定显示下题");
     EXPECT_TRUE(p->butKs->hasFocus());
     shot = s.view->grab().toImage();
