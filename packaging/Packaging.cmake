@@ -42,13 +42,15 @@ install(TARGETS kovu RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # As Debian's own packages are stripped: without the compilers' notes either.
 install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
               \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kovu\" COMMAND_ERROR_IS_FATAL ANY)")
-# The chart and speech modules, where the installed program looks for them (../lib/kovu beside bin/).
-install(TARGETS kovu_chart LIBRARY DESTINATION lib/kovu PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The chart and speech modules, where the installed program looks for them (../lib/kovu/modules beside bin/):
+# two levels below /usr/lib, where neither ldconfig nor the ldconfig call CPack adds for libraries looks,
+# as suits modules that nothing links against.
+install(TARGETS kovu_chart LIBRARY DESTINATION lib/kovu/modules PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
-              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kovu/libkovu_chart.so\" COMMAND_ERROR_IS_FATAL ANY)")
-install(TARGETS kovu_speech LIBRARY DESTINATION lib/kovu PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kovu/modules/libkovu_chart.so\" COMMAND_ERROR_IS_FATAL ANY)")
+install(TARGETS kovu_speech LIBRARY DESTINATION lib/kovu/modules PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment --remove-section=.note
-              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kovu/libkovu_speech.so\" COMMAND_ERROR_IS_FATAL ANY)")
+              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/kovu/modules/libkovu_speech.so\" COMMAND_ERROR_IS_FATAL ANY)")
 # The delivered database: read-only, copied into each user's data folder at their first start.
 install(FILES ${CMAKE_BINARY_DIR}/kovu.mdb DESTINATION ${CMAKE_INSTALL_DATADIR}/kovu)
 # The stroke data, read in place, with the licence of the data beside it.

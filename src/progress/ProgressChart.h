@@ -28,7 +28,7 @@ inline constexpr const char* kCreateProgressChartSymbol = "kovuCreateProgressCha
 inline constexpr const char* kChartModuleName = "libkovu_chart.so";
 
 // The chart module's factory, loaded on first call from beside the program or from the installed
-// program's library folder (../lib/kovu). Null when the module cannot be loaded; why then says why.
+// program's module folder (../lib/kovu/modules). Null when the module cannot be loaded; why then says why.
 CreateProgressChart chartFactory(QString* why = nullptr);
 
 }  // namespace kovu

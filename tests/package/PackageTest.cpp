@@ -152,8 +152,8 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
                             "./usr/share/kovu/kovu.mdb",
                             "./usr/share/kovu/kovu-strokes.dat",
                             "./usr/share/kovu/ARPHICPL.TXT",
-                            "./usr/lib/kovu/libkovu_chart.so",
-                            "./usr/lib/kovu/libkovu_speech.so",
+                            "./usr/lib/kovu/modules/libkovu_chart.so",
+                            "./usr/lib/kovu/modules/libkovu_speech.so",
                             "./usr/share/applications/" + id + ".desktop",
                             "./usr/share/metainfo/" + id + ".metainfo.xml",
                             "./usr/share/man/man1/kovu.1.gz",
@@ -177,10 +177,10 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     EXPECT_TRUE(fileBytes(root + "/usr/share/kovu/ARPHICPL.TXT").startsWith("ARPHIC PUBLIC LICENSE"));
     EXPECT_TRUE(fileBytes(root + "/usr/share/doc/kovu/copyright").contains("License: Arphic-Public-License"));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
-    // The chart and speech modules where the installed program looks for them (../lib/kovu), loadable.
+    // The chart and speech modules where the installed program looks for them (../lib/kovu/modules), loadable.
     for (const auto& [module, entry] : {std::pair{"libkovu_chart.so", kCreateProgressChartSymbol},
                                         std::pair{"libkovu_speech.so", kCreateSpeechSymbol}}) {
-        const QString file = root + "/usr/lib/kovu/" + module;
+        const QString file = root + "/usr/lib/kovu/modules/" + module;
         EXPECT_FALSE(run("readelf", {"-S", file}).contains(".symtab")) << module << " not stripped";
         EXPECT_NE(QLibrary(file).resolve(entry), nullptr) << module;
     }
