@@ -35,14 +35,15 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 	packaging/validate.sh $$(ls -t $(BUILD)/kovu_*.deb | head -n 1)
 
-# The picture fuzzers (clang, libFuzzer, address and undefined-behaviour sanitizers), each for
-# FUZZ_SECONDS; new inputs go to $(FUZZ_BUILD)/corpus, findings to $(FUZZ_BUILD)/findings.
+# The fuzzers of the pictures and of the stroke data file (clang, libFuzzer, address and
+# undefined-behaviour sanitizers), each for FUZZ_SECONDS; new inputs go to $(FUZZ_BUILD)/corpus,
+# findings to $(FUZZ_BUILD)/findings.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 30
 fuzz: setup
 	@cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for t in picture_file crop_rules; do \
+	@for t in picture_file crop_rules stroke_file; do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings/$$t; \
 	  dict=""; if [ -f fuzz/$$t.dict ]; then dict="-dict=fuzz/$$t.dict"; fi; \
 	  $(FUZZ_BUILD)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -timeout=20 -rss_limit_mb=3072 \
