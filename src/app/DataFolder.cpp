@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstring>
 
 #include "platform/Paths.h"
@@ -100,7 +102,21 @@ QString userDataFolder() {
     return QDir::cleanPath(base + '/' + kApplicationId);
 }
 
+// What a start killed while it copied left behind: copies older than any copy in progress can be
+// (one takes well under a second), so another start copying at this moment keeps its own.
+namespace {
+
+void removeStaleCopies(const QString& folder) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-600);
+    for (const QFileInfo& f : QDir(folder).entryInfoList({QStringLiteral(".kovu.mdb.copy-*")},
+                                                         QDir::Files | QDir::Hidden | QDir::System))
+        if (f.lastModified().toUTC() < before) QFile::remove(f.filePath());
+}
+
+}  // namespace
+
 QString copyDeliveredDatabase(const QString& delivered, const QString& folder) {
+    removeStaleCopies(folder);
     const QByteArray target = QFile::encodeName(folder + '/' + kDatabase);
     const int in = ::open(QFile::encodeName(delivered).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return QStringLiteral("%1：%2").arg(shownPath(delivered), systemError(errno));

@@ -17,8 +17,8 @@
 #include "pictures/ConfirmPanel.h"
 #include "pictures/PicturePage.h"
 #include "progress/ProgressChart.h"
-#include "strokes/StrokeData.h"
 #include "speech/Speech.h"
+#include "strokes/StrokeData.h"
 
 using namespace kovu;
 using namespace kovu::test;
@@ -177,7 +177,8 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     EXPECT_TRUE(fileBytes(root + "/usr/share/kovu/ARPHICPL.TXT").startsWith("ARPHIC PUBLIC LICENSE"));
     EXPECT_TRUE(fileBytes(root + "/usr/share/doc/kovu/copyright").contains("License: Arphic-Public-License"));
     EXPECT_FALSE(run("readelf", {"-S", root + "/usr/bin/kovu"}).contains(".symtab")) << "not stripped";
-    // The chart and speech modules where the installed program looks for them (../lib/kovu/modules), loadable.
+    // The chart and speech modules where the installed program looks for them (../lib/kovu/modules),
+    // loadable.
     for (const auto& [module, entry] : {std::pair{"libkovu_chart.so", kCreateProgressChartSymbol},
                                         std::pair{"libkovu_speech.so", kCreateSpeechSymbol}}) {
         const QString file = root + "/usr/lib/kovu/modules/" + module;
@@ -212,6 +213,26 @@ TEST(Package, TheDebianPackageHoldsTheApplicationAndItsUsersDataLivesInTheirOwnF
     EXPECT_EQ(QDir(users + "/fzwj").entryList(QDir::Files).size(), 7);
     EXPECT_EQ(rowCounts(users + "/kovu.mdb"), rowCounts(KOVU_DELIVERED_DB));
     EXPECT_EQ(snapshot(root), tree);
+
+    // A start killed while it copied leaves its copy behind and no database: the next start copies
+    // again and removes the old copy, but not one that another start may be writing now.
+    ASSERT_TRUE(QFile::remove(users + "/kovu.mdb"));
+    for (const char* name : {"/.kovu.mdb.copy-OLD123", "/.kovu.mdb.copy-NEW456"}) {
+        QFile part(users + name);
+        ASSERT_TRUE(part.open(QIODevice::WriteOnly) && part.write("SQLite format 3", 10) == 10);
+    }
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    {
+        QFile old(users + "/.kovu.mdb.copy-OLD123");
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite) &&
+                    old.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+    }
+    Start again = startProgram(program, home);
+    EXPECT_EQ(again.exitCode, 0) << again.errors.toStdString();
+    EXPECT_EQ(QDir(users).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({".kovu.mdb.copy-NEW456", "fzwj", "kovu.mdb"}));
+    EXPECT_EQ(rowCounts(users + "/kovu.mdb"), rowCounts(KOVU_DELIVERED_DB));
+    ASSERT_TRUE(QFile::remove(users + "/.kovu.mdb.copy-NEW456"));
 
     // The user's work in their database; a menu picture lost. The second start keeps the one and
     // writes the other again, in the user's folder.
