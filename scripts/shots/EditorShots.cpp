@@ -13,9 +13,9 @@
 #include "ShotsCommon.h"
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
-#include "platform/ImageCodec.h"
 #include "editor/EditorPage.h"
 #include "platform/Dialogs.h"
+#include "platform/ImageCodec.h"
 #include "platform/Platform.h"
 
 namespace {

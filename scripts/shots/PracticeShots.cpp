@@ -25,30 +25,10 @@
 namespace {
 
 using namespace kovu;
+using shots::choose;
 using shots::save;
 using shots::settle;
-
-// The real platform with a chosen screen and scripted draws.
-class ShotPlatform : public Platform {
-public:
-    QSize screenSize() const override { return screen; }
-    // A fixed clock, so that retaken pictures differ only where the screens do.
-    QDateTime now() const override { return QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)); }
-    int random(int n) override {
-        if (n <= 0) return 0;
-        if (draws.empty()) return Platform::random(n);
-        const int v = draws.front();
-        draws.pop_front();
-        return v % n;
-    }
-    QSize screen{1024, 768};
-    std::deque<int> draws;
-};
-
-void choose(TRadioGroup* g, int i) {
-    QRadioButton* b = g->button(i);
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-}
+using shots::ShotPlatform;
 
 void type(QWidget* w, const QString& text) {
     for (const QChar c : text) QTest::keyClick(w, c.toLatin1());

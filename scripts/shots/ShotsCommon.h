@@ -12,11 +12,13 @@
 #include <QTest>
 #include <QWidget>
 #include <cstdio>
+#include <deque>
 
 #include "app/TfrmKovu.h"
 #include "data/Connection.h"
 #include "editor/EditorPage.h"
 #include "platform/Fonts.h"
+#include "platform/Platform.h"
 
 namespace kovu::shots {
 
@@ -25,6 +27,29 @@ inline void choose(QComboBox* box, int i) {
     box->setCurrentIndex(i);
     Q_EMIT box->activated(i);
 }
+
+// An item of a radio group clicked on its round mark.
+inline void choose(TRadioGroup* g, int i) {
+    QRadioButton* b = g->button(i);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+}
+
+// The real platform with a chosen screen and scripted draws.
+class ShotPlatform : public Platform {
+public:
+    QSize screenSize() const override { return screen; }
+    // A fixed clock, so that retaken pictures differ only where the screens do.
+    QDateTime now() const override { return QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)); }
+    int random(int n) override {
+        if (n <= 0) return 0;
+        if (draws.empty()) return Platform::random(n);
+        const int v = draws.front();
+        draws.pop_front();
+        return v % n;
+    }
+    QSize screen{1024, 768};
+    std::deque<int> draws;
+};
 
 inline void clickEntry(QListWidget* list, int row) {
     QListWidgetItem* item = list->item(row);

@@ -21,21 +21,10 @@
 namespace {
 
 using namespace kovu;
+using shots::choose;
 using shots::save;
 using shots::settle;
-
-class ShotPlatform : public Platform {
-public:
-    QSize screenSize() const override { return {1024, 768}; }
-    QDateTime now() const override { return QDateTime(QDate(2024, 3, 9), QTime(8, 5, 12)); }
-    int random(int n) override { return n > 0 ? draw % n : 0; }
-    int draw = 0;
-};
-
-void choose(TRadioGroup* g, int i) {
-    QRadioButton* b = g->button(i);
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-}
+using shots::ShotPlatform;
 
 // A drag with the mouse along a line of the box.
 void drag(strokes::StrokeView* v, const QList<QPointF>& line) {
@@ -75,10 +64,11 @@ int main(int argc, char** argv) {
     QTest::mouseClick(form.imgPy, Qt::LeftButton);
     choose(panTj->rgpNr, 1);
     // The first question of several strokes.
-    for (;; ++platform.draw) {
+    for (int draw = 0;; ++draw) {
+        platform.draws = {draw};
         QTest::mouseClick(panTj->bitQd, Qt::LeftButton);
         QTest::mouseClick(order.imgBs, Qt::LeftButton);
-        if (order.strokeView->character().size() >= 6 || platform.draw > 50) break;
+        if (order.strokeView->character().size() >= 6 || draw > 50) break;
         QTest::mouseClick(pan1->butFh, Qt::LeftButton);
     }
     // Halfway through the middle stroke.

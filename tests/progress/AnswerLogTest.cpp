@@ -65,18 +65,9 @@ TEST(AnswerLog, EveryJudgedAnswerIsKeptWithItsScoreRecordOrNeither) {
     s.back();
 
     // Pinyin: the answer and its tone step, each with its record; English: the meaning.
-    s.openPinyin();
-    s.test();
-    s.start({1});  // 长 chang
-    ASSERT_EQ(s.pan1->lblSs->text(), QStringLiteral("长"));
-    s.answer("zhang");
-    s.tone("2");
+    s.pinyinTestOfZhang("2");
     s.back();
-    s.openEnglish();
-    s.test();
-    s.start({0});
-    const QString meaning = s.pan1->lblSs->text();
-    s.answer("aple");
+    const QString meaning = s.englishTestAnswered("aple");
     const QStringList rows = answerRows(s.folder.db());
     ASSERT_EQ(rows.size(), 6);
     EXPECT_EQ(rows[3], child + QStringLiteral("|p|1|长|长|zhang|100"));

@@ -59,6 +59,24 @@ struct ProgressScreen : PracticeScreen {
     }
     int result() const { return pan1->arithmetic().FirstOperand + pan1->arithmetic().SecondOperand; }
     void back() { click(pan1->butFh); }
+    // A pinyin test of 长 answered with the right reading "zhang" and then the tone given.
+    void pinyinTestOfZhang(const QString& toneTyped) {
+        openPinyin();
+        test();
+        start({1});
+        ASSERT_EQ(pan1->lblSs->text(), QStringLiteral("长"));
+        answer("zhang");
+        tone(toneTyped);
+    }
+    // An English test whose first meaning is answered with typed; the meaning asked.
+    QString englishTestAnswered(const QString& typed) {
+        openEnglish();
+        test();
+        start({0});
+        const QString meaning = pan1->lblSs->text();
+        answer(typed);
+        return meaning;
+    }
 };
 
 }  // namespace kovu::test

@@ -69,18 +69,9 @@ TEST(ProgressPage, ChildrenAreKeptAndEachChildsTestsAndMistakesShown) {
     const QString wrongSum = QString::number(s.result() + 2);
     s.answer(wrongSum);
     s.back();
-    s.openPinyin();
-    s.test();
-    s.start({1});
-    ASSERT_EQ(s.pan1->lblSs->text(), QStringLiteral("长"));
-    s.answer("zhang");
-    s.tone("2");
+    s.pinyinTestOfZhang("2");
     s.back();
-    s.openEnglish();
-    s.test();
-    s.start({0});
-    const QString meaning = s.pan1->lblSs->text();
-    s.answer("aple");
+    const QString meaning = s.englishTestAnswered("aple");
     s.back();
     const QString right =
         openDb(s.folder.db())->scalar("SELECT 英语 FROM yydc WHERE 汉语 = ?", {meaning}).toString();

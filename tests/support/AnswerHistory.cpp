@@ -6,29 +6,17 @@
 #include <QStringList>
 #include <random>
 
+#include "TestSupport.h"
 #include "data/Connection.h"
 
 namespace kovu::test {
 
-namespace {
-
-QStringList column(Connection& c, const QString& sql) {
-    QStringList out;
-    sqlite3_stmt* st = c.prepare(sql, {});
-    while (sqlite3_step(st) == SQLITE_ROW)
-        out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    return out;
-}
-
-}  // namespace
-
-void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDate start, unsigned seed,
+void writeAnswerHistory(Connection& c, const QList<int>& children, int total, QDate start, unsigned seed,
                         int questions) {
     std::mt19937 draw(seed);
     auto below = [&draw](int n) { return static_cast<int>(draw() % static_cast<unsigned>(n)); };
-    const QStringList characters = column(c, "SELECT DISTINCT 文字 FROM yepy");
-    const QStringList meanings = column(c, "SELECT DISTINCT 汉语 FROM yydc");
+    const QStringList characters = rows(c, "SELECT DISTINCT 文字 FROM yepy");
+    const QStringList meanings = rows(c, "SELECT DISTINCT 汉语 FROM yydc");
     const QStringList subjects = {"s", "p", "y"};
     Transaction t(c);
     const char* sql =
@@ -57,13 +45,13 @@ void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDa
     };
     int written = 0;
     QList<int> tests(children.size() * subjects.size(), 0);
-    for (QDate day = start; written < rows; day = day.addDays(1)) {
-        for (int k = 0; k < children.size() && written < rows; ++k) {
-            for (int j = 0; j < subjects.size() && written < rows; ++j) {
+    for (QDate day = start; written < total; day = day.addDays(1)) {
+        for (int k = 0; k < children.size() && written < total; ++k) {
+            for (int j = 0; j < subjects.size() && written < total; ++j) {
                 const QString subject = subjects.at(j);
                 const int test = ++tests[k * subjects.size() + j];
                 QDateTime at(day, QTime(17, 0).addSecs(k * 1800 + j * 600));
-                for (int n = 0; n < questions && written < rows; ++n, at = at.addSecs(8)) {
+                for (int n = 0; n < questions && written < total; ++n, at = at.addSecs(8)) {
                     const bool wrong = below(100) < 12 + 4 * k;
                     if (subject == "s") {
                         const int a = below(10), b = below(10);
@@ -76,7 +64,7 @@ void writeAnswerHistory(Connection& c, const QList<int>& children, int rows, QDa
                         insert(children.at(k), subject, test, ch, ch, wrong ? "ma" : "zhong", wrong ? 0 : 100,
                                at);
                         ++written;
-                        if (!wrong && written < rows) {
+                        if (!wrong && written < total) {
                             const bool toneWrong = below(100) < 8;
                             insert(children.at(k), subject, test, ch + " 声调", ch,
                                    toneWrong ? "zhong 3" : "zhong 1", toneWrong ? -15 : 0, at);
