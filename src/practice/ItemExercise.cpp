@@ -135,7 +135,7 @@ void ItemExercise::CheckAnswer() {
     f.lblT0->setText(toneStep ? captions::kToneHint : captions::kNextHint);
     // The right answer is said once nothing is left to answer: after the tone step when one follows.
     QList<Utterance> said = {{SpeechVoice::Chinese, right ? kSpokenRight : kSpokenWrong}};
-    if (!toneStep) said << spokenAnswers();
+    if (!toneStep && f.speaking()) said << spokenAnswers();
     f.speak(said);
 }
 

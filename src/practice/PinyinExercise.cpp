@@ -139,7 +139,7 @@ void PinyinExercise::CheckToneAnswer() {
     }
     f.lblT0->setText(captions::kNextHint);
     QList<Utterance> said = {{SpeechVoice::Chinese, right ? kSpokenRight : kSpokenWrong}};
-    f.speak(said << spokenAnswers());
+    if (f.speaking()) f.speak(said << spokenAnswers());
 }
 
 }  // namespace kovu

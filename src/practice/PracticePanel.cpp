@@ -548,13 +548,15 @@ Speech* PracticePanel::speech() {
 
 void PracticePanel::showSpeakerState() { imgLd->setEnabled(m_speech && m_speech->audible()); }
 
+bool PracticePanel::speaking() const { return m_conditions && m_conditions->readsAloud(); }
+
 void PracticePanel::speak(const QList<Utterance>& utterances) {
-    if (!m_conditions || !m_conditions->readsAloud() || utterances.isEmpty()) return;
+    if (!speaking() || utterances.isEmpty()) return;
     if (Speech* s = speech()) s->say(utterances);
 }
 
 void PracticePanel::imgLdClick() {
-    if (!m_conditions || !m_conditions->readsAloud()) return;
+    if (!speaking()) return;
     if (Speech* s = speech()) s->sayAgain();
 }
 

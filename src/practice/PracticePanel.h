@@ -71,6 +71,8 @@ public:
     void setSpeechSource(std::function<Speech*()> source) { m_speechSource = std::move(source); }
     // Says utterances when 朗读 is chosen; the exercises call it at the moments they name.
     void speak(const QList<Utterance>& utterances);
+    // Whether the prompts are said: what needs a query to be said is looked up only then.
+    bool speaking() const;
     // imgLd and F2: the last utterances again.
     void imgLdClick();
     // The speech once a session asked for it (null before, or when it cannot be loaded).

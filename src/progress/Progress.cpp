@@ -71,8 +71,7 @@ QList<Mistake> mistakes(Connection& c, int child, const QString& subject) {
     const QString sql =
         "SELECT j.条目, j.题目, j.回答, j.时间, (SELECT count(*) FROM yejl w WHERE w.学生 = ?1 AND "
         "w.科目 = ?2 AND w.条目 = j.条目 AND " +
-        QString(kWrongAnswer).replace("(CASE WHEN 科目", "(CASE WHEN w.科目") +
-        ") FROM yejl j WHERE j.编号 IN (" + kLatestAnswers + ") AND " + kWrongAnswer +
+        kWrongAnswer + ") FROM yejl j WHERE j.编号 IN (" + kLatestAnswers + ") AND " + kWrongAnswer +
         " ORDER BY j.编号 DESC";
     eachRow(c, sql, {child, subject}, [&out](sqlite3_stmt* st) {
         out.push_back({textAt(st, 0), textAt(st, 1), textAt(st, 2), QString(), sqlite3_column_int(st, 4),
