@@ -28,6 +28,7 @@ const QStringList kSubjectNames = {QStringLiteral("算术"), QStringLiteral("拼
 const QStringList kSubjectLetters = {QStringLiteral("s"), QStringLiteral("p"), QStringLiteral("y")};
 
 const QString kTitle = QStringLiteral("操作提示");
+const QString kLastChild = QStringLiteral("至少要留一个练习者：最后一个练习者不能删除。");
 
 // "2026-12-09T15:30:12" as "2026-12-09 15:30".
 QString shownTime(const QString& iso) { return iso.left(16).replace('T', ' '); }
@@ -194,13 +195,13 @@ void ProgressPage::spbXsClick() {
     Connection& c = m_ctx.db.con1;
     const int id = chosenChild();
     if (id == 0) return;
-    if (lstXs->count() <= 1) return tell(QStringLiteral("至少要留一个练习者：最后一个练习者不能删除。"));
+    if (lstXs->count() <= 1) return tell(kLastChild);
     const QString name = lstXs->currentItem()->text();
     if (m_ctx.platform.dialogs().message(QStringLiteral("删除练习者"),
                                          QStringLiteral("删除%1及其全部成绩记录？").arg(name),
                                          MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return;
-    if (!removeChild(c, id)) return tell(QStringLiteral("至少要留一个练习者：最后一个练习者不能删除。"));
+    if (!removeChild(c, id)) return tell(kLastChild);
     listChildren(0);
 }
 
